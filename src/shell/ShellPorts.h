@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QStringList>
+
+// What the application shell calls in the other subsystems during start-up,
+// activation and shutdown. Each subsystem implements its port; the main
+// window holds a pointer per port and skips the calls of a port that is not
+// attached. All calls come on the user-interface thread.
+
+// Live monitoring: devices, the monitoring button and the recording.
+class MonitorPort {
+public:
+    virtual ~MonitorPort() = default;
+    // Window activation: refill the device list, select the first device and
+    // list its formats (which leaves the live picture disconnected).
+    virtual void refillDevices() = 0;
+    // The monitoring button's down state: the one flag that says monitoring
+    // is on.
+    virtual bool isMonitoring() const = 0;
+    // The automatic start: turn the monitoring button to the opposite of its
+    // state and run its click action.
+    virtual void toggleMonitoring() = 0;
+    // Close the running recording: mark it finished, disconnect the camera,
+    // close the AVI file.
+    virtual void closeRecording() = 0;
+    // The live view at 100 % zoom, then fitted to the window with its zoom
+    // slider disabled (first showing).
+    virtual void setLiveViewActualSize() = 0;
+    virtual void fitLiveView() = 0;
+};
+
+// Playback: player state, file list, time display, dropped files.
+class PlayerPort {
+public:
+    virtual ~PlayerPort() = default;
+    virtual void setUp() = 0;       // player state and the file list grid
+    virtual void RefreshMode() = 0; // resets the time display when nothing is open
+    virtual void filesDropped(const QStringList& paths) = 0;
+};
+
+// The copy of the video codec's files at the first showing.
+class CodecPort {
+public:
+    virtual ~CodecPort() = default;
+    virtual void copyCodecFiles() = 0;
+};
+
+// A timer's work that belongs to another subsystem (alarm check, alarm mail).
+class TickPort {
+public:
+    virtual ~TickPort() = default;
+    virtual void tick() = 0;
+};
+
+// A password gate: shows its dialog modally and tells whether it was passed.
+class PasswordGate {
+public:
+    virtual ~PasswordGate() = default;
+    virtual bool ask() = 0;
+};
