@@ -83,7 +83,10 @@ MonitorPage::MonitorPage(QWidget* parent) : QWidget(parent) {
     right->addWidget(redHint(QStringLiteral("如果视频不流畅请钩选“软件默认分辨率”"), this));
     right->addStretch();
 
+    auto* side = new QWidget(this);
+    side->setLayout(right);
+    side->setFixedWidth(300);
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(liveView, 1);
-    layout->addLayout(right);
+    layout->addWidget(side);
 }

@@ -23,6 +23,11 @@ mkdir -p "$work/prog/dat" "$work/home"
 cp "$exe" "$work/prog/kelvor"
 cp "$db" "$work/prog/dat/dzxcb.mdb"
 mkdir -p "$work/prog/bjjpg" && echo old > "$work/prog/bjjpg/old.jpg"
+# A stored height below the window's minimum: the window comes up at the
+# minimum height, so only the close path can write WinHeight=138 back.
+state="$work/home/.config/Kelvor视频录像监控软件.conf"
+mkdir -p "$(dirname "$state")"
+printf '[General]\nWinHeight=100\nShowList=true\n' > "$state"
 
 # A display of our own; -displayfd tells which number it took.
 exec 3> "$work/display"
@@ -70,12 +75,13 @@ expected="server_name strdrive strw1 strh1 strkjqy strjrjk strzxh strqpxs strema
 grep -qx "strzxylj=$work/prog/avi" "$ini" || fail "recording folder not the default"
 grep -qx 'strqyemail=0' "$ini" || fail "strqyemail not 0"
 
-state="$work/home/.config/Kelvor视频录像监控软件.conf"
 [ -f "$state" ] || fail "no window state at $state"
 for v in ImgFace Volume WinHeight WinWidth WinTop ShowList; do
     grep -q "^$v=" "$state" || fail "window state lacks $v"
 done
 grep -qx 'Volume=23' "$state" || fail "Volume is not 23"
+grep -qx 'WinHeight=138' "$state" || fail "the close path did not save the window state"
+grep -qx 'ShowList=false' "$state" || fail "ShowList not saved as false"
 
 for d in sourcejpg bjjpg zipfile avi; do
     [ -d "$work/prog/$d" ] || fail "folder $d missing"

@@ -23,7 +23,9 @@
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
+#include <QDialog>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -267,6 +269,26 @@ TEST_F(MainWindow, ActivationRefillsTheDeviceList) {
     monitor.calls.clear();
     frm->FormActivate();
     EXPECT_EQ(monitor.calls, QStringList{QStringLiteral("refillDevices")});
+}
+
+TEST_F(MainWindow, FocusComingBackFromAWindowOfTheProgramActivatesAgain) {
+    start();
+    frm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frm.get()));
+    EXPECT_EQ(monitor.calls.count(QStringLiteral("refillDevices")), 1) << "the first activation";
+
+    QDialog dialog(frm.get());
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QGuiApplication::focusWindow() == dialog.windowHandle(); }));
+    dialog.close();
+    frm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QGuiApplication::focusWindow() == frm->windowHandle(); }));
+    EXPECT_EQ(monitor.calls.count(QStringLiteral("refillDevices")), 2)
+        << "after a dialog of the program closes";
 }
 
 TEST_F(MainWindow, ClosingWhileMonitoringClosesTheRecordingUnderThePrompt) {
