@@ -81,7 +81,7 @@ TEST_F(Report, ConnectedTickKeepsTickingAfterErrors) {
         throw std::runtime_error("camera gone");
     });
     timer.start();
-    QTest::qWaitFor([&] { return runs >= 3; }, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return runs >= 3; }, 5000));
     EXPECT_GE(runs, 3);
     EXPECT_TRUE(timer.isActive());
     ASSERT_EQ(report.entries().size(), 1);
