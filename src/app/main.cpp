@@ -2,13 +2,17 @@
 // other windows and the data module in their order, the event loop, and the
 // settings written at the end of every run.
 
+#include "CaptureSystem.h"
 #include "ErrorReport.h"
 #include "ErrorReportWindow.h"
+#include "FfmpegAviWriter.h"
 #include "Folders.h"
 #include "KelvorApplication.h"
+#include "MonitorPage.h"
 #include "ProfileFile.h"
 #include "QSettingsRegistryKey.h"
 #include "QtMessageService.h"
+#include "RecordingController.h"
 #include "ShellContext.h"
 #include "SignalBridge.h"
 #include "TFormlogin.h"
@@ -17,6 +21,8 @@
 #include "TGlobal.h"
 #include "TMainFrm.h"
 #include "Tdbhouse.h"
+#include "TestSources.h"
+#include "V4l2Device.h"
 
 #include <cstdio>
 
@@ -46,6 +52,19 @@ int main(int argc, char** argv) {
         ctx.prompt = &prompt;
         ctx.logoutGate = &logout;
         ctx.loginGate = &login;
+
+        // Cameras first, then the test sources when KELVOR_TEST_CAMERA asks
+        // for them.
+        CaptureSystem capture([] {
+            CaptureSystem::DeviceList devices = enumerateV4l2Devices();
+            for (auto& d : testDevicesFromEnvironment())
+                devices.push_back(std::move(d));
+            return devices;
+        });
+        FfmpegAviWriter writer;
+        RecordingController recording(global, dbhouse, capture, writer, clock, messages, errors);
+        mainFrm.monitorPage->bind(recording);
+        ctx.monitor = &recording;
 
         SignalBridge bridge;
         QObject::connect(&bridge, &SignalBridge::terminationRequested, &mainFrm,

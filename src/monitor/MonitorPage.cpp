@@ -1,5 +1,9 @@
 #include "MonitorPage.h"
 
+#include "LiveView.h"
+#include "PictureControlsDialog.h"
+#include "RecordingController.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -9,6 +13,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QVBoxLayout>
 
 namespace {
@@ -18,16 +24,46 @@ QLabel* redHint(const QString& text, QWidget* parent) {
     l->setWordWrap(true);
     return l;
 }
+
+QString indicatorStyle(bool lime) {
+    return lime ? QStringLiteral("#sp5 { background: rgb(0, 255, 0); border-radius: 8px; }")
+                : QStringLiteral("#sp5 { background: rgb(255, 0, 0); border-radius: 8px; }");
+}
 } // namespace
 
 MonitorPage::MonitorPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabSheet1"));
 
-    liveView = new QFrame(this);
-    liveView->setObjectName(QStringLiteral("ImageEnView1"));
-    liveView->setFrameShape(QFrame::StyledPanel);
-    liveView->setStyleSheet(QStringLiteral("#ImageEnView1 { background: black; }"));
-    liveView->setMinimumSize(320, 240);
+    ImageEnView1 = new LiveView(this);
+
+    TrackBar1 = new QSlider(Qt::Horizontal, this);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setRange(1, 3000);
+    TrackBar1->setValue(100);
+    TrackBar1->setTickInterval(100);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    Label27 = new QLabel(QStringLiteral("画面比例(100%)"), this);
+    Label27->setObjectName(QStringLiteral("Label27"));
+    BitBtn2 = new QPushButton(QStringLiteral("默认比例"), this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    CheckBox3 = new QCheckBox(QStringLiteral("适合比例"), this);
+    CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
+    CheckBox3->setChecked(true);
+    auto* brightness = new QGroupBox(QStringLiteral("调节亮度"), this);
+    BitBtn3 = new QPushButton(QStringLiteral("调节亮度"), brightness);
+    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    (new QHBoxLayout(brightness))->addWidget(BitBtn3);
+
+    auto* zoomRow = new QHBoxLayout;
+    zoomRow->addWidget(Label27);
+    zoomRow->addWidget(TrackBar1, 1);
+    zoomRow->addWidget(BitBtn2);
+    zoomRow->addWidget(CheckBox3);
+    zoomRow->addWidget(brightness);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(ImageEnView1, 1);
+    left->addLayout(zoomRow);
 
     auto* group = new QGroupBox(QStringLiteral("选择监控设备"), this);
     ComboBox1 = new QComboBox(group);
@@ -51,7 +87,7 @@ MonitorPage::MonitorPage(QWidget* parent) : QWidget(parent) {
     sp5 = new QFrame(group);
     sp5->setObjectName(QStringLiteral("sp5"));
     sp5->setFixedSize(16, 16);
-    sp5->setStyleSheet(QStringLiteral("#sp5 { background: rgb(0, 255, 0); border-radius: 8px; }"));
+    sp5->setStyleSheet(indicatorStyle(true));
     BitBtn17 = new QPushButton(QStringLiteral("抓拍帧回放(F5)"), group);
     BitBtn17->setObjectName(QStringLiteral("BitBtn17"));
 
@@ -82,11 +118,102 @@ MonitorPage::MonitorPage(QWidget* parent) : QWidget(parent) {
     right->addWidget(redHint(QStringLiteral("如果摄像头没有图像请钩选“软件默认分辨率”"), this));
     right->addWidget(redHint(QStringLiteral("如果视频不流畅请钩选“软件默认分辨率”"), this));
     right->addStretch();
-
     auto* side = new QWidget(this);
     side->setLayout(right);
     side->setFixedWidth(300);
+
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(liveView, 1);
+    layout->addLayout(left, 1);
     layout->addWidget(side);
+
+    connect(TrackBar1, &QSlider::valueChanged, this, &MonitorPage::TrackBar1Change);
+    connect(BitBtn2, &QPushButton::clicked, this, &MonitorPage::BitBtn2Click);
+    connect(CheckBox3, &QCheckBox::toggled, this, &MonitorPage::CheckBox3Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &MonitorPage::BitBtn3Click);
+}
+
+void MonitorPage::bind(RecordingController& controller) {
+    m_controller = &controller;
+    connect(&controller, &RecordingController::stateChanged, this, &MonitorPage::showState);
+    connect(&controller, &RecordingController::pictureChanged, this, &MonitorPage::showPicture);
+    connect(ComboBox1, &QComboBox::activated, &controller, &RecordingController::ComboBox1Change);
+    connect(SpeedButton9, &QPushButton::clicked, &controller,
+            &RecordingController::SpeedButton9Click);
+    connect(ListBox2, &QListWidget::currentRowChanged, &controller,
+            &RecordingController::ListBox2Click);
+    connect(ListBox2, &QListWidget::itemClicked, &controller,
+            [this](QListWidgetItem* item) { m_controller->ListBox2Click(ListBox2->row(item)); });
+    connect(CheckBox4, &QCheckBox::toggled, &controller, &RecordingController::CheckBox4Click);
+    connect(SpeedButton3, &QPushButton::clicked, &controller,
+            &RecordingController::pressSpeedButton3);
+    showState();
+}
+
+void MonitorPage::showState() {
+    const RecordingController& c = *m_controller;
+    {
+        const QSignalBlocker b(ComboBox1);
+        if (ComboBox1->count() != c.deviceNames().size() || [&] {
+                for (int i = 0; i < ComboBox1->count(); ++i)
+                    if (ComboBox1->itemText(i) != c.deviceNames()[i])
+                        return true;
+                return false;
+            }()) {
+            ComboBox1->clear();
+            ComboBox1->addItems(c.deviceNames());
+        }
+        ComboBox1->setCurrentIndex(c.deviceIndex());
+    }
+    {
+        const QSignalBlocker b(ListBox2);
+        QStringList shown;
+        for (int i = 0; i < ListBox2->count(); ++i)
+            shown << ListBox2->item(i)->text();
+        if (shown != c.formatLines()) {
+            ListBox2->clear();
+            ListBox2->addItems(c.formatLines());
+        }
+    }
+    Edit1->setText(c.widthText());
+    Edit2->setText(c.heightText());
+    {
+        const QSignalBlocker b(CheckBox4);
+        CheckBox4->setChecked(c.defaultSize());
+    }
+    SpeedButton3->setChecked(c.monitoring());
+    SpeedButton3->setText(c.caption());
+    sp5->setStyleSheet(indicatorStyle(c.indicator() == RecordingController::Indicator::Lime));
+}
+
+void MonitorPage::showPicture() {
+    ImageEnView1->setPicture(m_controller->picture());
+}
+
+void MonitorPage::TrackBar1Change(int position) {
+    ImageEnView1->setZoom(position);
+    Label27->setText(QStringLiteral("比例 (") + QString::number(ImageEnView1->zoom(), 'g', 15) +
+                     QStringLiteral("%)"));
+}
+
+void MonitorPage::BitBtn2Click() {
+    ImageEnView1->setZoom(100);
+}
+
+void MonitorPage::CheckBox3Click(bool checked) {
+    if (checked) {
+        ImageEnView1->setAutoFit(true);
+        ImageEnView1->fit();
+        TrackBar1->setEnabled(false);
+    } else {
+        ImageEnView1->setAutoFit(false);
+        TrackBar1->setEnabled(true);
+        ImageEnView1->setZoom(TrackBar1->value());
+    }
+}
+
+void MonitorPage::BitBtn3Click() {
+    if (!m_controller || !m_controller->monitoring())
+        return;
+    PictureControlsDialog dialog(m_controller->capture(), ImageEnView1);
+    dialog.exec();
 }

@@ -4,28 +4,55 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QSlider;
 class QFrame;
+class LiveView;
+class RecordingController;
 
-// The page "视频监控": the live view area and the group "选择监控设备" with
-// the device and format lists, the capture size, the default-size box and
-// the monitoring button. The page only holds the controls; what they do is
-// done by the main window and the monitoring controller.
+// The page "视频监控": the live view with its zoom controls on the left, the
+// group "选择监控设备" with the device and format lists, the capture size, the
+// default-size box and the monitoring button on the right.
+//
+// Monitoring state lives in the RecordingController; once bound, the page
+// mirrors it and forwards the user's actions. The zoom controls act on the
+// view directly.
 class MonitorPage final : public QWidget {
     Q_OBJECT
 public:
     explicit MonitorPage(QWidget* parent = nullptr);
 
-    QFrame* liveView = nullptr;          // ImageEnView1
-    QComboBox* ComboBox1 = nullptr;      // devices
-    QPushButton* SpeedButton9 = nullptr; // "刷新设备"
-    QListWidget* ListBox2 = nullptr;     // formats
-    QLineEdit* Edit1 = nullptr;          // capture width
-    QLineEdit* Edit2 = nullptr;          // capture height
-    QCheckBox* CheckBox4 = nullptr;      // "软件默认分辨率"
-    QPushButton* SpeedButton3 = nullptr; // "开始监控/停止监控", checkable
-    QFrame* sp5 = nullptr;               // monitoring indicator
-    QPushButton* BitBtn17 = nullptr;     // "抓拍帧回放(F5)"
+    void bind(RecordingController& controller);
+
+    // Zoom handlers of the live view.
+    void TrackBar1Change(int position);
+    void BitBtn2Click();
+    void CheckBox3Click(bool checked);
+    void BitBtn3Click();
+
+    LiveView* ImageEnView1 = nullptr;
+    QSlider* TrackBar1 = nullptr;
+    QLabel* Label27 = nullptr;
+    QPushButton* BitBtn2 = nullptr; // "默认比例"
+    QCheckBox* CheckBox3 = nullptr; // "适合比例"
+    QPushButton* BitBtn3 = nullptr; // "调节亮度"
+
+    QComboBox* ComboBox1 = nullptr;
+    QPushButton* SpeedButton9 = nullptr;
+    QListWidget* ListBox2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QPushButton* SpeedButton3 = nullptr;
+    QFrame* sp5 = nullptr;
+    QPushButton* BitBtn17 = nullptr; // "抓拍帧回放(F5)"
+
+private:
+    void showState();
+    void showPicture();
+
+    RecordingController* m_controller = nullptr;
 };

@@ -23,10 +23,11 @@ public:
     // Close the running recording: mark it finished, disconnect the camera,
     // close the AVI file.
     virtual void closeRecording() = 0;
-    // The live view at 100 % zoom, then fitted to the window with its zoom
-    // slider disabled (first showing).
-    virtual void setLiveViewActualSize() = 0;
-    virtual void fitLiveView() = 0;
+    // The default-size box, ticked or not; a change runs the box's own click
+    // (which stores the setting and writes the settings file).
+    virtual void setDefaultSizeBox(bool on) = 0;
+    // The capture width and height fields.
+    virtual void setCaptureSizeTexts(const QString& width, const QString& height) = 0;
 };
 
 // Playback: player state, file list, time display, dropped files.

@@ -6,10 +6,10 @@
 #include "Folders.h"
 #include "GuardedTick.h"
 #include "HelpWindow.h"
+#include "LiveView.h"
 #include "MessageService.h"
 #include "MonitorPage.h"
 #include "PlaybackPage.h"
-#include "ProfileFile.h"
 #include "SettingsPage.h"
 #include "ShellPorts.h"
 #include "TFormtsxx.h"
@@ -96,8 +96,6 @@ void TMainFrm::buildPages() {
     PageControl1->addTab(helpPage, QStringLiteral("帮助"));
     PageControl1->addTab(replayPage, QStringLiteral("报警帧回放画面"));
     setCentralWidget(PageControl1);
-
-    connect(monitorPage->CheckBox4, &QCheckBox::toggled, this, &TMainFrm::CheckBox4Click);
 }
 
 void TMainFrm::buildTray() {
@@ -238,7 +236,8 @@ void TMainFrm::FormShow() {
         m_ctx.messages.show(QStringLiteral("data error"));
 
     // Setting the box runs its own click when the state changes.
-    monitorPage->CheckBox4->setChecked(TGlobal::isOn(g.strfbl));
+    if (m_ctx.monitor)
+        m_ctx.monitor->setDefaultSizeBox(TGlobal::isOn(g.strfbl));
 
     settingsPage->Edit11->setText(g.strjrmm);
     settingsPage->Edit12->setText(g.strjrmm);
@@ -247,20 +246,27 @@ void TMainFrm::FormShow() {
     playbackPage->dateFrom->setText(dateText(today.addDays(-30)));
     playbackPage->dateTo->setText(dateText(today));
 
-    monitorPage->Edit1->setText(g.strw1);
-    monitorPage->Edit2->setText(g.strh1);
-
     if (m_ctx.monitor)
-        m_ctx.monitor->setLiveViewActualSize();
+        m_ctx.monitor->setCaptureSizeTexts(g.strw1, g.strh1);
+
+    monitorPage->ImageEnView1->clear();
+    monitorPage->ImageEnView1->setZoom(100);
 
     tsend->start();
     tbj->start();
     tkjqy->start();
 
-    if (m_ctx.monitor)
-        m_ctx.monitor->fitLiveView();
+    monitorPage->CheckBox3->setChecked(true);
+    monitorPage->CheckBox3Click(true);
 
     monitorPage->BitBtn17->setVisible(TGlobal::isOn(g.strjp));
+
+    // The first showing is followed by the activation steps, whether or not
+    // the desktop hands the window the focus (a session without a window
+    // manager never does).
+    m_activatedOnce = true;
+    m_lastFocus = windowHandle();
+    FormActivate();
 }
 
 void TMainFrm::onFocusWindowChanged(QWindow* focus) {
@@ -293,20 +299,6 @@ void TMainFrm::tkjqyTimer() {
                    [this] { m_ctx.monitor->toggleMonitoring(); });
     if (TGlobal::isOn(m_ctx.global.strzxh) && isVisible())
         hide();
-}
-
-void TMainFrm::CheckBox4Click() {
-    m_ctx.global.strfbl =
-        monitorPage->CheckBox4->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
-    writeSettingsOrShow();
-}
-
-void TMainFrm::writeSettingsOrShow() {
-    try {
-        m_ctx.global.WriteSettings();
-    } catch (const ProfileWriteError& e) {
-        m_ctx.messages.show(e.message(), MessageService::Icon::Error);
-    }
 }
 
 // ---------------------------------------------------------------- tray

@@ -43,7 +43,6 @@ public:
     void N29Click();
     void N13Click();
     void N36Click();
-    void CheckBox4Click();
 
     // The close path of the desktop's log-off or shutdown and of Ctrl+C in a
     // terminal: the same as the window's close button.
@@ -86,7 +85,6 @@ private:
     void buildTimers();
     void loadBackgroundPicture();
     bool passExitGate();
-    void writeSettingsOrShow();
     void onFocusWindowChanged(QWindow* focus);
 
     ShellContext& m_ctx;

@@ -4,6 +4,7 @@
 #include "FakeClock.h"
 #include "FakeMessageService.h"
 #include "FakeRegistryKey.h"
+#include "LiveView.h"
 #include "MonitorPage.h"
 #include "PlaybackPage.h"
 #include "SettingsPage.h"
@@ -15,17 +16,18 @@
 #include "TempDir.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <QDialog>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -42,8 +44,12 @@ struct FakeMonitor final : MonitorPort {
         calls << QStringLiteral("closeRecording");
         promptShownWhileClosing = prompt && prompt->isVisible();
     }
-    void setLiveViewActualSize() override { calls << QStringLiteral("actualSize"); }
-    void fitLiveView() override { calls << QStringLiteral("fit"); }
+    void setDefaultSizeBox(bool on) override {
+        calls << QStringLiteral("defaultSize=%1").arg(on ? 1 : 0);
+    }
+    void setCaptureSizeTexts(const QString& w, const QString& h) override {
+        calls << QStringLiteral("size=%1x%2").arg(w, h);
+    }
 
     QStringList calls;
     bool monitoring = false;
@@ -162,9 +168,10 @@ TEST_F(MainWindow, FirstShowingPutsTheSettingsIntoTheControlsAndStartsTheTimers)
     EXPECT_EQ(frm->settingsPage->Edit12->text(), QStringLiteral("pw"));
     EXPECT_EQ(frm->playbackPage->dateFrom->text(), QStringLiteral("2026-02-08"));
     EXPECT_EQ(frm->playbackPage->dateTo->text(), QStringLiteral("2026-03-10"));
-    EXPECT_EQ(frm->monitorPage->Edit1->text(), QStringLiteral("800"));
-    EXPECT_EQ(frm->monitorPage->Edit2->text(), QStringLiteral("600"));
-    EXPECT_TRUE(frm->monitorPage->CheckBox4->isChecked());
+    EXPECT_EQ(monitor.calls, (QStringList{"defaultSize=1", "size=800x600", "refillDevices"}));
+    EXPECT_EQ(frm->monitorPage->ImageEnView1->zoom(), 100) << "nothing to fit yet";
+    EXPECT_TRUE(frm->monitorPage->ImageEnView1->autoFit());
+    EXPECT_FALSE(frm->monitorPage->TrackBar1->isEnabled());
     EXPECT_FALSE(frm->monitorPage->BitBtn17->isHidden());
     EXPECT_TRUE(frm->tsend->isActive());
     EXPECT_TRUE(frm->tbj->isActive());
@@ -172,8 +179,6 @@ TEST_F(MainWindow, FirstShowingPutsTheSettingsIntoTheControlsAndStartsTheTimers)
     EXPECT_EQ(frm->tsend->interval(), 3000);
     EXPECT_EQ(frm->tbj->interval(), 500);
     EXPECT_EQ(frm->tkjqy->interval(), 4000);
-    EXPECT_TRUE(monitor.calls.contains(QStringLiteral("actualSize")));
-    EXPECT_TRUE(monitor.calls.contains(QStringLiteral("fit")));
 }
 
 TEST_F(MainWindow, FirstRunWritesTheWindowStateDuringStartUp) {
@@ -182,26 +187,6 @@ TEST_F(MainWindow, FirstRunWritesTheWindowStateDuringStartUp) {
         EXPECT_TRUE(windowKey.valueExists(QString::fromUtf8(v))) << v;
     EXPECT_EQ(windowKey.values["Volume"].toInt(), 23);
     EXPECT_FALSE(frm->windowState().imgFace) << "no backFace.bmp in the current folder";
-}
-
-TEST_F(MainWindow, DefaultSizeBoxWritesTheSettingsOnceOnlyWhenItChanges) {
-    struct Case {
-        const char* strfbl;
-        bool fileWritten;
-    };
-    for (const Case c : {Case{"1", false}, Case{"0", true}}) {
-        SCOPED_TRACE(c.strfbl);
-        QFile::remove(dir.file(QStringLiteral("kelvor.ini")));
-        global->strfbl = QString::fromUtf8(c.strfbl);
-        start();
-        const QString text = settingsText();
-        EXPECT_EQ(!text.isEmpty(), c.fileWritten);
-        if (c.fileWritten) {
-            EXPECT_TRUE(text.contains(QStringLiteral("strfbl=0\n")));
-        }
-        EXPECT_EQ(frm->monitorPage->CheckBox4->isChecked(), c.fileWritten == false);
-        frm.reset();
-    }
 }
 
 TEST_F(MainWindow, ARecordingFolderWhoseParentIsMissingIsNotMadeAndNothingIsSaid) {
@@ -281,12 +266,12 @@ TEST_F(MainWindow, FocusComingBackFromAWindowOfTheProgramActivatesAgain) {
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return QGuiApplication::focusWindow() == dialog.windowHandle(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == dialog.windowHandle(); }));
     dialog.close();
     frm->activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return QGuiApplication::focusWindow() == frm->windowHandle(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == frm->windowHandle(); }));
     EXPECT_EQ(monitor.calls.count(QStringLiteral("refillDevices")), 2)
         << "after a dialog of the program closes";
 }
@@ -350,15 +335,6 @@ TEST_F(MainWindow, TrayItemsAskThePasswordOnlyWhenOneIsSet) {
     frm->N13Click();
     EXPECT_FALSE(frm->isVisible());
     EXPECT_EQ(windowKey.writes.count(QStringLiteral("WinTop")), 2) << "closed: state saved";
-}
-
-TEST_F(MainWindow, ASettingsFileThatCannotBeWrittenShowsTheErrorAndGoesOn) {
-    QDir(dir.path()).mkdir(QStringLiteral("kelvor.ini"));
-    global->strfbl = QStringLiteral("0");
-    start();
-    ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_EQ(messages.shown[0], QStringLiteral("Unable to write to ") + dir.file("kelvor.ini"));
-    EXPECT_TRUE(frm->tbj->isActive()) << "start-up went on";
 }
 
 } // namespace
