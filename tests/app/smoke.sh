@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb in a temporary program folder, waits for
 # its main window, ends it with SIGTERM as a desktop log-off does, and checks
-# what a run leaves behind: the settings file, the window state and the
-# data folders.
+# what a run leaves behind. Two runs:
+#   1. no camera: the settings file, the window state and the data folders;
+#   2. the test pattern as camera: monitoring starts by itself about 4 s after
+#      start, and the end leaves a finished avib row and an AVI file that
+#      plays for as long as it was recorded.
 set -euo pipefail
 
-exe=$1        # the built program
-db=$2         # the database file the build made
+exe=$1 # the built program
+db=$2  # the database file the build made
 
 work=$(mktemp -d)
 xvfb_pid=""
@@ -17,17 +20,11 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "smoke: FAILED: $*" >&2; [ -f "$work/app.log" ] && sed 's/^/  app: /' "$work/app.log" >&2; exit 1; }
-
-mkdir -p "$work/prog/dat" "$work/home"
-cp "$exe" "$work/prog/kelvor"
-cp "$db" "$work/prog/dat/dzxcb.mdb"
-mkdir -p "$work/prog/bjjpg" && echo old > "$work/prog/bjjpg/old.jpg"
-# A stored height below the window's minimum: the window comes up at the
-# minimum height, so only the close path can write WinHeight=138 back.
-state="$work/home/.config/Kelvor视频录像监控软件.conf"
-mkdir -p "$(dirname "$state")"
-printf '[General]\nWinHeight=100\nShowList=true\n' > "$state"
+fail() {
+    echo "smoke: FAILED: $*" >&2
+    [ -f "$work/app.log" ] && sed 's/^/  app: /' "$work/app.log" >&2
+    exit 1
+}
 
 # A display of our own; -displayfd tells which number it took.
 exec 3> "$work/display"
@@ -37,42 +34,58 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 display=":$(head -n1 "$work/display")"
 
-cd "$work/prog"
-env -u QT_QPA_PLATFORM DISPLAY="$display" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
-    ./kelvor > "$work/app.log" 2>&1 &
-app_pid=$!
+# start_program <folder> [VAR=value ...]: a fresh program folder, then the
+# program in it, waiting for its main window.
+start_program() {
+    local prog=$1; shift
+    mkdir -p "$prog/dat" "$work/home"
+    cp "$exe" "$prog/kelvor"
+    cp "$db" "$prog/dat/dzxcb.mdb"
+    (cd "$prog" && exec env -u QT_QPA_PLATFORM -u KELVOR_TEST_CAMERA DISPLAY="$display" \
+        HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" "$@" ./kelvor) \
+        > "$work/app.log" 2>&1 &
+    app_pid=$!
+    for _ in $(seq 150); do
+        if DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -q '"Kelvor视频监控"'; then
+            return 0
+        fi
+        kill -0 "$app_pid" 2>/dev/null || fail "the program ended before its window showed"
+        sleep 0.1
+    done
+    fail "no main window within 15 s"
+}
 
-found=""
-for _ in $(seq 150); do
-    if DISPLAY="$display" xwininfo -root -tree 2>/dev/null | grep -q '"Kelvor视频监控"'; then
-        found=yes; break
-    fi
-    kill -0 "$app_pid" 2>/dev/null || fail "the program ended before its window showed"
-    sleep 0.1
-done
-[ -n "$found" ] || fail "no main window within 15 s"
+stop_program() {
+    kill -TERM "$app_pid"
+    for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$app_pid" 2>/dev/null && fail "the program did not end within 10 s of SIGTERM"
+    local rc=0
+    wait "$app_pid" || rc=$?
+    app_pid=""
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+}
+
+# ---------------------------------------------------------------- run 1
+prog="$work/prog"
+mkdir -p "$prog/bjjpg" && echo old > "$prog/bjjpg/old.jpg"
+# A stored height below the window's minimum: the window comes up at the
+# minimum height, so only the close path can write WinHeight=138 back.
+state="$work/home/.config/Kelvor视频录像监控软件.conf"
+mkdir -p "$(dirname "$state")"
+printf '[General]\nWinHeight=100\nShowList=true\n' > "$state"
+
+start_program "$prog"
 echo "smoke: main window is up"
+stop_program
 
-if [ -n "${KELVOR_SCREENSHOT:-}" ]; then
-    sleep 1
-    DISPLAY="$display" xwd -root -silent > "$work/shot.xwd" && cp "$work/shot.xwd" "$KELVOR_SCREENSHOT"
-fi
-
-kill -TERM "$app_pid"
-for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end within 10 s of SIGTERM"
-rc=0; wait "$app_pid" || rc=$?
-app_pid=""
-[ "$rc" -eq 0 ] || fail "exit code $rc"
-
-ini="$work/prog/kelvor.ini"
+ini="$prog/kelvor.ini"
 [ -f "$ini" ] || fail "no settings file"
 [ "$(grep -c '^\[' "$ini")" -eq 1 ] || fail "settings file should hold one section"
 grep -qx '\[Judge\]' "$ini" || fail "section header is not [Judge]"
 keys=$(grep -v '^\[' "$ini" | grep -v '^$' | cut -d= -f1 | tr '\n' ' ')
 expected="server_name strdrive strw1 strh1 strkjqy strjrjk strzxh strqpxs stremail strtell strzxylj strqyemail strgs strfbl strysbl strjrmm strsfbj strsfbcsp strbd strjp "
 [ "$keys" = "$expected" ] || fail "keys are '$keys'"
-grep -qx "strzxylj=$work/prog/avi" "$ini" || fail "recording folder not the default"
+grep -qx "strzxylj=$prog/avi" "$ini" || fail "recording folder not the default"
 grep -qx 'strqyemail=0' "$ini" || fail "strqyemail not 0"
 
 [ -f "$state" ] || fail "no window state at $state"
@@ -84,8 +97,44 @@ grep -qx 'WinHeight=138' "$state" || fail "the close path did not save the windo
 grep -qx 'ShowList=false' "$state" || fail "ShowList not saved as false"
 
 for d in sourcejpg bjjpg zipfile avi; do
-    [ -d "$work/prog/$d" ] || fail "folder $d missing"
+    [ -d "$prog/$d" ] || fail "folder $d missing"
 done
-[ -e "$work/prog/bjjpg/old.jpg" ] && fail "bjjpg was not emptied"
+[ -e "$prog/bjjpg/old.jpg" ] && fail "bjjpg was not emptied"
+echo "smoke: run without a camera leaves settings, window state and folders"
 
-echo "smoke: 1 passed, 0 failed"
+# ---------------------------------------------------------------- run 2
+prog="$work/prog2"
+start_program "$prog" KELVOR_TEST_CAMERA=pattern:fps=20
+# Monitoring starts by itself about 4 s after the window shows.
+for _ in $(seq 100); do
+    [ "$(sqlite3 "$prog/dat/dzxcb.mdb" 'select count(*) from avib' 2>/dev/null || echo 0)" -ge 1 ] && break
+    sleep 0.1
+done
+started=$(date +%s.%N)
+[ "$(sqlite3 "$prog/dat/dzxcb.mdb" 'select count(*) from avib where wjid=0')" = 1 ] ||
+    fail "monitoring did not start by itself"
+sleep 4
+if [ -n "${KELVOR_SCREENSHOT:-}" ]; then
+    DISPLAY="$display" xwd -root -silent > "$KELVOR_SCREENSHOT"
+fi
+stopped=$(date +%s.%N)
+stop_program
+
+row=$(sqlite3 -separator ' ' "$prog/dat/dzxcb.mdb" 'select wjid, strpath from avib')
+[ "$(echo "$row" | wc -l)" = 1 ] || fail "expected one avib row, got: $row"
+[ "${row%% *}" = 1 ] || fail "the recording's row is not finished: $row"
+avi=${row#* }
+[ -s "$avi" ] || fail "no recording at $avi"
+codec=$(ffprobe -v error -select_streams v:0 -show_entries stream=codec_name -of csv=p=0 "$avi")
+[ "$codec" = msvideo1 ] || fail "codec is $codec"
+size=$(ffprobe -v error -select_streams v:0 -show_entries stream=width,height -of csv=p=0 "$avi")
+[ "$size" = "320,240" ] || fail "size is $size"
+duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$avi")
+wall=$(echo "$stopped - $started" | bc -l)
+# The recording runs from the start found above (at most 0.1 s late) to the
+# SIGTERM: it must play as long as that, within a second.
+ok=$(echo "d=$duration; w=$wall; (d >= w - 1) && (d <= w + 1)" | bc -l)
+[ "$ok" = 1 ] || fail "recording plays ${duration}s, recorded for ${wall}s"
+echo "smoke: the test pattern was recorded for ${wall}s and plays ${duration}s"
+
+echo "smoke: 2 passed, 0 failed"
