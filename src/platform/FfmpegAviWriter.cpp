@@ -1,6 +1,7 @@
 #include "FfmpegAviWriter.h"
 
 #include "CaptureDevice.h"
+#include "RecordingEncoder.h"
 
 #include <QFile>
 
@@ -24,51 +25,9 @@ extern "C" {
 
 namespace {
 
-// FFmpeg's MKTAG and AVERROR_EOF expand to old-style casts.
-constexpr unsigned fourcc(char a, char b, char c, char d) {
-    return static_cast<unsigned char>(a) |
-           static_cast<unsigned>(static_cast<unsigned char>(b)) << 8 |
-           static_cast<unsigned>(static_cast<unsigned char>(c)) << 16 |
-           static_cast<unsigned>(static_cast<unsigned char>(d)) << 24;
-}
+// FFmpeg's AVERROR_EOF expands to old-style casts.
 constexpr int kAvErrorEof = -static_cast<int>(fourcc('E', 'O', 'F', ' '));
 constexpr int kAvErrorAgain = AVERROR(EAGAIN);
-
-// Xvid encoder settings. A still surveillance scene is mostly camera noise
-// from frame to frame, and the aim is to encode none of it while the burned-in
-// date and time stay sharp. Measured at 640x480, 25 fps, one core, on a still
-// picture with detail, a white date-time text at the top left and new noise
-// of +-3 grey levels per pixel in every frame (MB per hour of recording; the
-// AVI chunk headers and index add about 2 MB/h to the encoder's output):
-//   qscale 4 / 5 / 6, no other option (encoder output):  75 / 43 / 31 MB/h
-//   qscale 5 with the four options below (file):        29 MB/h (flat scene 23)
-//   the same with +-6 noise:                            43 MB/h (212 without
-//                                                       the elimination)
-// - qscale 5: the text keeps clean edges; 6 and above smear it, 4 costs 1.7x
-//   the size for no visible gain.
-// - gop 250: a key frame (about 35 kB) every 10 s at 25 fps; on a still scene
-//   key frames are half the file. A seek lands at most 10 s early.
-// - mbd=bits picks the macroblock mode that costs fewest bits, which is
-//   "skipped" for a still block rather than a vector chasing noise (2.4x
-//   smaller on a flat scene, at 60% of the speed). Single-coefficient
-//   elimination (luma 4, chroma 7) drops blocks whose residue is only a few
-//   +-1 levels; noise_reduction 200 pulls small DCT coefficients towards zero;
-//   mv0 tries the zero vector first.
-// - Left out: trellis quantisation (half the P-frame size but about 100 fps at
-//   640x480, too close to the camera rate at 1280x720) and mbd=rd (three
-//   times slower, no smaller than mbd=bits here).
-// Conversion, encoding and writing then run at 320-480 fps at 640x480 and
-// about 100 fps at 1280x720 (42 fps with +-20 noise, the worst case tried),
-// with the caller and the writer thread sharing one core.
-constexpr int kXvidQscale = 5;
-constexpr int kXvidGop = 250;
-constexpr const char* kXvidOptions[][2] = {
-    {"mbd", "bits"},
-    {"luma_elim_threshold", "4"},
-    {"chroma_elim_threshold", "7"},
-    {"noise_reduction", "200"},
-    {"mpv_flags", "+mv0"},
-};
 
 // The longest gap before one frame: the AVI muxer fills at most 60000
 // missing frames at once, and MPEG-4 part 2 cannot code more than an hour
@@ -77,8 +36,6 @@ int64_t maxGapFrames(int rate) {
     return std::min<int64_t>(60000, int64_t{3599} * rate);
 }
 
-constexpr int kDefaultRate = 25;
-
 // Room behind a line that swscale may read past its end.
 constexpr size_t kLinePadding = 64;
 
@@ -86,29 +43,6 @@ QString avErrorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
     return QString::fromLocal8Bit(text);
-}
-
-enum class Codec { Msvideo1, Xvid };
-
-struct CodecChoice {
-    AVCodecID id;
-    AVPixelFormat pixelFormat;
-    unsigned tag;
-    int sizeMultiple; // the encoded width and height are multiples of this
-    int scaleFlags;
-};
-
-CodecChoice choiceFor(Codec codec) {
-    switch (codec) {
-    case Codec::Msvideo1:
-        // Fast bilinear keeps swscale from asking for full chroma
-        // interpolation, which it cannot do for RGB555 and warns about.
-        return {AV_CODEC_ID_MSVIDEO1, AV_PIX_FMT_RGB555LE, fourcc('M', 'S', 'V', 'C'), 4,
-                SWS_FAST_BILINEAR};
-    case Codec::Xvid:
-        return {AV_CODEC_ID_MPEG4, AV_PIX_FMT_YUV420P, fourcc('X', 'V', 'I', 'D'), 2, SWS_BILINEAR};
-    }
-    return {};
 }
 
 int roundUp(int value, int multiple) {
@@ -122,7 +56,7 @@ int roundUp(int value, int multiple) {
 // the writer thread while it runs and to the owner before and after.
 class FfmpegAviWriter::Recording {
 public:
-    Recording(const QString& path, Codec codec);
+    Recording(const QString& path, RecordingCodec codec);
     ~Recording();
     Recording(const Recording&) = delete;
     Recording& operator=(const Recording&) = delete;
@@ -145,7 +79,7 @@ private:
     [[noreturn]] void fail(const QString& what, int code) const;
 
     const QString m_path;
-    const CodecChoice m_choice;
+    const EncoderChoice m_choice;
 
     // Owned by the writer thread while it runs.
     AVIOContext* m_io = nullptr;
@@ -158,7 +92,7 @@ private:
     AVPacket* m_packet = nullptr;
     int m_width = 0; // the picture area inside the (padded) encoded frame
     int m_height = 0;
-    int m_rate = kDefaultRate;
+    int m_rate = kDefaultRecordingRate;
     qint64 m_originUs = 0; // the capture time of pts 0
     int64_t m_lastPts = -1;
     bool m_headerWritten = false;
@@ -179,8 +113,8 @@ private:
     std::thread m_thread;
 };
 
-FfmpegAviWriter::Recording::Recording(const QString& path, Codec codec)
-    : m_path(path), m_choice(choiceFor(codec)) {
+FfmpegAviWriter::Recording::Recording(const QString& path, RecordingCodec codec)
+    : m_path(path), m_choice(encoderChoiceFor(codec)) {
     if (!avcodec_find_encoder(m_choice.id))
         throw AviError(QStringLiteral("No encoder for the recording %1").arg(path));
     // The "file:" prefix keeps a colon in the name from being read as a
@@ -307,9 +241,7 @@ void FfmpegAviWriter::Recording::encode(const CapturedFrame& frame) {
         fail(QStringLiteral("Cannot encode a frame of the recording %1"), writable);
     convert(frame.image);
     m_picture->pts = pts;
-    // With a fixed quantiser the encoder takes it from each frame's quality;
-    // left at 0 it would encode at the smallest quantiser (50x the size).
-    m_picture->quality = m_encoder->global_quality;
+    prepareRecordingPicture(m_encoder, m_picture);
     sendToEncoder(m_picture);
 }
 
@@ -317,33 +249,12 @@ void FfmpegAviWriter::Recording::openEncoder(const CapturedFrame& first) {
     m_width = first.image.width();
     m_height = first.image.height();
     m_rate = first.frameRate > 0 ? std::max(1, static_cast<int>(std::lround(first.frameRate)))
-                                 : kDefaultRate;
+                                 : kDefaultRecordingRate;
     m_originUs = first.timestampUs;
 
-    const AVCodec* codec = avcodec_find_encoder(m_choice.id);
-    m_encoder = avcodec_alloc_context3(codec);
-    if (!m_encoder)
-        fail(QStringLiteral("Cannot set up the encoder of the recording %1"), AVERROR(ENOMEM));
-    m_encoder->width = roundUp(m_width, m_choice.sizeMultiple);
-    m_encoder->height = roundUp(m_height, m_choice.sizeMultiple);
-    m_encoder->pix_fmt = m_choice.pixelFormat;
-    m_encoder->time_base = AVRational{1, m_rate};
-    m_encoder->framerate = AVRational{m_rate, 1};
-    m_encoder->codec_tag = m_choice.tag;
-    // The writer thread is the encoder's one core.
-    m_encoder->thread_count = 1;
-
-    AVDictionary* options = nullptr;
-    if (m_choice.id == AV_CODEC_ID_MPEG4) {
-        m_encoder->gop_size = kXvidGop;
-        m_encoder->max_b_frames = 0;
-        m_encoder->flags |= AV_CODEC_FLAG_QSCALE;
-        m_encoder->global_quality = kXvidQscale * FF_QP2LAMBDA;
-        for (const auto& [key, value] : kXvidOptions)
-            av_dict_set(&options, key, value, 0);
-    }
-    const int opened = avcodec_open2(m_encoder, codec, &options);
-    av_dict_free(&options);
+    const int opened =
+        openRecordingEncoder(m_choice, roundUp(m_width, m_choice.sizeMultiple),
+                             roundUp(m_height, m_choice.sizeMultiple), m_rate, &m_encoder);
     if (opened < 0)
         fail(QStringLiteral("Cannot open the encoder of the recording %1"), opened);
 
@@ -513,11 +424,11 @@ FfmpegAviWriter::~FfmpegAviWriter() {
 }
 
 void FfmpegAviWriter::create(const QString& path, const QString& codec) {
-    Codec chosen;
+    RecordingCodec chosen;
     if (codec == QLatin1String("msvc"))
-        chosen = Codec::Msvideo1;
+        chosen = RecordingCodec::Msvideo1;
     else if (codec == QLatin1String("Xvid"))
-        chosen = Codec::Xvid;
+        chosen = RecordingCodec::Xvid;
     else
         throw AviError(
             QStringLiteral("Unknown codec \"%1\" for the recording %2").arg(codec, path));

@@ -60,7 +60,7 @@
 // spare: fixed quantiser 5, a key frame every 250 frames, no B-frames,
 // macroblock decision by fewest bits, single-coefficient elimination, DCT
 // noise reduction, zero vector first, one encoder thread. About 29 MB per
-// hour on that scene; FfmpegAviWriter.cpp has the measurements. msvideo1
+// hour on that scene; RecordingEncoder.cpp has the measurements. msvideo1
 // manages about 40-48 fps at 640x480 but 15 fps at 1280x720; where the
 // camera is faster, append() blocks and the capture layer skips frames, and
 // the file still plays in real time.
