@@ -1,7 +1,7 @@
 #include "MonitorPage.h"
 
-#include "LiveView.h"
 #include "PictureControlsDialog.h"
+#include "PictureView.h"
 #include "RecordingController.h"
 
 #include <QCheckBox>
@@ -34,7 +34,9 @@ QString indicatorStyle(bool lime) {
 MonitorPage::MonitorPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabSheet1"));
 
-    ImageEnView1 = new LiveView(this);
+    ImageEnView1 = new PictureView(this);
+    ImageEnView1->setObjectName(QStringLiteral("ImageEnView1"));
+    ImageEnView1->setMinimumSize(160, 120);
 
     TrackBar1 = new QSlider(Qt::Horizontal, this);
     TrackBar1->setObjectName(QStringLiteral("TrackBar1"));

@@ -10,7 +10,7 @@ class QListWidget;
 class QPushButton;
 class QSlider;
 class QFrame;
-class LiveView;
+class PictureView;
 class RecordingController;
 
 // The page "视频监控": the live view with its zoom controls on the left, the
@@ -33,7 +33,7 @@ public:
     void CheckBox3Click(bool checked);
     void BitBtn3Click();
 
-    LiveView* ImageEnView1 = nullptr;
+    PictureView* ImageEnView1 = nullptr;
     QSlider* TrackBar1 = nullptr;
     QLabel* Label27 = nullptr;
     QPushButton* BitBtn2 = nullptr; // "默认比例"

@@ -6,7 +6,7 @@
 #include "Folders.h"
 #include "GuardedTick.h"
 #include "HelpWindow.h"
-#include "LiveView.h"
+#include "PictureView.h"
 #include "MessageService.h"
 #include "MonitorPage.h"
 #include "PlaybackPage.h"

@@ -6,7 +6,7 @@
 #include "FakeCaptureDevice.h"
 #include "FakeClock.h"
 #include "FakeMessageService.h"
-#include "LiveView.h"
+#include "PictureView.h"
 #include "MonitorPage.h"
 #include "RecordingController.h"
 #include "TGlobal.h"

@@ -4,7 +4,7 @@
 #include "FakeClock.h"
 #include "FakeMessageService.h"
 #include "FakeRegistryKey.h"
-#include "LiveView.h"
+#include "PictureView.h"
 #include "MonitorPage.h"
 #include "PlaybackPage.h"
 #include "SettingsPage.h"

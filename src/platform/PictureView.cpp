@@ -1,15 +1,23 @@
-#include "LiveView.h"
+#include "PictureView.h"
 
 #include <QPainter>
 #include <algorithm>
 
-LiveView::LiveView(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("ImageEnView1"));
+PictureView::PictureView(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMinimumSize(160, 120);
 }
 
-void LiveView::setPicture(const QImage& picture) {
+void PictureView::setBackground(const QColor& colour) {
+    setGradientBackground(colour, colour);
+}
+
+void PictureView::setGradientBackground(const QColor& top, const QColor& bottom) {
+    m_top = top;
+    m_bottom = bottom;
+    update();
+}
+
+void PictureView::setPicture(const QImage& picture) {
     const bool sizeChanged = picture.size() != m_picture.size();
     m_picture = picture;
     if (m_autoFit && sizeChanged)
@@ -17,25 +25,25 @@ void LiveView::setPicture(const QImage& picture) {
     update();
 }
 
-void LiveView::clear() {
+void PictureView::clear() {
     m_picture = QImage();
     update();
 }
 
-void LiveView::setZoom(double percent) {
+void PictureView::setZoom(double percent) {
     if (percent <= 0)
         return;
     m_zoom = percent;
     update();
 }
 
-void LiveView::setAutoFit(bool on) {
+void PictureView::setAutoFit(bool on) {
     m_autoFit = on;
     if (on)
         fit();
 }
 
-void LiveView::fit() {
+void PictureView::fit() {
     if (m_picture.isNull() || width() <= 0 || height() <= 0)
         return;
     m_zoom = 100.0 *
@@ -43,7 +51,7 @@ void LiveView::fit() {
     update();
 }
 
-QRectF LiveView::pictureRect() const {
+QRectF PictureView::pictureRect() const {
     const QSizeF size = QSizeF(m_picture.size()) * (m_zoom / 100.0);
     // Centred where it is smaller than the window, from the top-left where
     // it is larger.
@@ -52,16 +60,23 @@ QRectF LiveView::pictureRect() const {
     return QRectF(QPointF(x, y), size);
 }
 
-void LiveView::paintEvent(QPaintEvent*) {
+void PictureView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), Qt::black);
+    if (m_top == m_bottom) {
+        p.fillRect(rect(), m_top);
+    } else {
+        QLinearGradient g(0, 0, 0, height());
+        g.setColorAt(0, m_top);
+        g.setColorAt(1, m_bottom);
+        p.fillRect(rect(), g);
+    }
     if (m_picture.isNull())
         return;
-    p.setRenderHint(QPainter::SmoothPixmapTransform, m_zoom < 100);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, m_smooth || m_zoom < 100);
     p.drawImage(pictureRect(), m_picture);
 }
 
-void LiveView::resizeEvent(QResizeEvent* event) {
+void PictureView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (m_autoFit)
         fit();
