@@ -2,17 +2,21 @@
 // other windows and the data module in their order, the event loop, and the
 // settings written at the end of every run.
 
+#include "AlarmDetector.h"
 #include "CaptureSystem.h"
 #include "ErrorReport.h"
 #include "ErrorReportWindow.h"
 #include "FfmpegAviWriter.h"
 #include "Folders.h"
+#include "FrameRing.h"
 #include "KelvorApplication.h"
 #include "MonitorPage.h"
 #include "ProfileFile.h"
 #include "QSettingsRegistryKey.h"
 #include "QtMessageService.h"
 #include "RecordingController.h"
+#include "ReplayPage.h"
+#include "ReplayPanel.h"
 #include "ShellContext.h"
 #include "SignalBridge.h"
 #include "TFormlogin.h"
@@ -65,6 +69,14 @@ int main(int argc, char** argv) {
         RecordingController recording(global, dbhouse, capture, writer, clock, messages, errors);
         mainFrm.monitorPage->bind(recording);
         ctx.monitor = &recording;
+
+        FrameRing ring;
+        recording.setFrameRing(&ring);
+        mainFrm.replayPanel->bind(ring);
+        mainFrm.replayPage->bind(ring);
+        ctx.replay = &ring;
+        AlarmDetector alarms(global, dbhouse, recording, clock, errors, ctx.programFolder);
+        ctx.alarmCheck = &alarms;
 
         SignalBridge bridge;
         QObject::connect(&bridge, &SignalBridge::terminationRequested, &mainFrm,

@@ -114,6 +114,7 @@ MonitorPage::MonitorPage(QWidget* parent) : QWidget(parent) {
     grid->addWidget(BitBtn17, row++, 0, 1, 4);
 
     auto* right = new QVBoxLayout;
+    m_side = right;
     right->addWidget(group);
     right->addWidget(
         redHint(QStringLiteral("提示：开启本软件之前，请确认您已经接好摄像头。"), this));
@@ -149,6 +150,11 @@ void MonitorPage::bind(RecordingController& controller) {
     connect(SpeedButton3, &QPushButton::clicked, &controller,
             &RecordingController::pressSpeedButton3);
     showState();
+}
+
+void MonitorPage::addSidePanel(QWidget* panel) {
+    // Above the stretch at the end of the column.
+    m_side->insertWidget(m_side->count() - 1, panel);
 }
 
 void MonitorPage::showState() {

@@ -10,6 +10,7 @@ class QListWidget;
 class QPushButton;
 class QSlider;
 class QFrame;
+class QVBoxLayout;
 class PictureView;
 class RecordingController;
 
@@ -26,6 +27,9 @@ public:
     explicit MonitorPage(QWidget* parent = nullptr);
 
     void bind(RecordingController& controller);
+    // Places a panel of another subsystem (the replay panel) in the right
+    // column under the device group.
+    void addSidePanel(QWidget* panel);
 
     // Zoom handlers of the live view.
     void TrackBar1Change(int position);
@@ -55,4 +59,5 @@ private:
     void showPicture();
 
     RecordingController* m_controller = nullptr;
+    QVBoxLayout* m_side = nullptr;
 };

@@ -257,6 +257,14 @@ void RecordingController::rotationResume() {
 
 // ------------------------------------------------------------ frames
 
+const QImage& RecordingController::takeSample() {
+    CapturedFrame fresh;
+    if (m_capture.getSample(fresh))
+        m_frame = std::move(fresh);
+    Q_EMIT pictureChanged();
+    return m_frame.image;
+}
+
 void RecordingController::ImageEnView1DShowNewFrame() {
     if (m_ring && TGlobal::isOn(m_global.strjp)) {
         try {
@@ -269,9 +277,11 @@ void RecordingController::ImageEnView1DShowNewFrame() {
     CapturedFrame fresh;
     bool isNew = false;
     if (m_capture.getSample(fresh)) {
-        // Several frame events may find the same newest frame; it is
-        // recorded once.
-        isNew = fresh.timestampUs != m_frame.timestampUs || m_frame.image.isNull();
+        // Several frame events may find the same newest frame (and the alarm
+        // check may have fetched it in between); it is recorded once.
+        isNew = !m_frameEventSeen || fresh.timestampUs != m_lastFrameEventTs;
+        m_frameEventSeen = true;
+        m_lastFrameEventTs = fresh.timestampUs;
         m_frame = std::move(fresh);
     }
 

@@ -81,6 +81,10 @@ public:
     void tjsTimer();
     // Per captured frame.
     void ImageEnView1DShowNewFrame();
+    // Fetches the newest frame into the live picture (no stamp: the next
+    // frame event draws it) and shows it; when the device gives nothing the
+    // live picture stays as it was. The alarm check takes its pictures so.
+    const QImage& takeSample();
 
     // MonitorPort
     void refillDevices() override;
@@ -124,4 +128,6 @@ private:
     QString m_caption = QStringLiteral("开始监控");
     Indicator m_indicator = Indicator::Lime;
     CapturedFrame m_frame;
+    bool m_frameEventSeen = false;
+    qint64 m_lastFrameEventTs = 0;
 };

@@ -14,6 +14,7 @@ class MonitorPort;
 class PlayerPort;
 class CodecPort;
 class TickPort;
+class ReplayPort;
 
 // Everything the main window works with, handed in by the program entry (or a
 // test). The first group exists before the main window; the second is
@@ -38,4 +39,5 @@ struct ShellContext {
     CodecPort* codec = nullptr;
     TickPort* alarmCheck = nullptr; // work of the 500 ms alarm check tbj
     TickPort* alarmMail = nullptr;  // work of the 3 s alarm mail tsend
+    ReplayPort* replay = nullptr;   // F5, F10, F11
 };

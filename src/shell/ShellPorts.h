@@ -53,6 +53,15 @@ public:
     virtual void tick() = 0;
 };
 
+// The replay of recent frames: the keys F5, F10 and F11 of the main window.
+class ReplayPort {
+public:
+    virtual ~ReplayPort() = default;
+    virtual void N41Click() = 0; // F5: start the replay
+    virtual void N40Click() = 0; // F10: previous frame
+    virtual void N38Click() = 0; // F11: next frame
+};
+
 // A password gate: shows its dialog modally and tells whether it was passed.
 class PasswordGate {
 public:

@@ -10,6 +10,8 @@
 #include "MessageService.h"
 #include "MonitorPage.h"
 #include "PlaybackPage.h"
+#include "ReplayPage.h"
+#include "ReplayPanel.h"
 #include "SettingsPage.h"
 #include "ShellPorts.h"
 #include "TFormtsxx.h"
@@ -60,6 +62,7 @@ TMainFrm::TMainFrm(ShellContext& context, QWidget* parent) : QMainWindow(parent)
     buildPages();
     buildTray();
     buildTimers();
+    buildReplayKeys();
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &TMainFrm::onFocusWindowChanged);
     FormCreate();
 }
@@ -86,8 +89,15 @@ void TMainFrm::buildPages() {
     helpLayout->addWidget(helpButton, 0, Qt::AlignLeft | Qt::AlignTop);
     connect(helpButton, &QPushButton::clicked, this, &TMainFrm::N36Click);
 
-    auto* replayPage = new QWidget(PageControl1);
-    replayPage->setObjectName(QStringLiteral("TabSheet6"));
+    replayPage = new ReplayPage(PageControl1);
+    replayPanel = new ReplayPanel(monitorPage);
+    monitorPage->addSidePanel(replayPanel);
+    connect(replayPanel->Button7, &QPushButton::clicked, this, &TMainFrm::Button7Click);
+    connect(replayPage->Button3, &QPushButton::clicked, this, &TMainFrm::Button3Click);
+    connect(monitorPage->BitBtn17, &QPushButton::clicked, this, [this] {
+        if (m_ctx.replay)
+            m_ctx.replay->N41Click();
+    });
 
     PageControl1->addTab(monitorPage, QStringLiteral("视频监控"));
     PageControl1->addTab(playbackPage, QStringLiteral("视频回放"));
@@ -96,6 +106,7 @@ void TMainFrm::buildPages() {
     PageControl1->addTab(helpPage, QStringLiteral("帮助"));
     PageControl1->addTab(replayPage, QStringLiteral("报警帧回放画面"));
     setCentralWidget(PageControl1);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainFrm::PageControl1Change);
 }
 
 void TMainFrm::buildTray() {
@@ -141,6 +152,43 @@ void TMainFrm::buildTimers() {
     tkjqy->setInterval(4000);
     tkjqy->setSingleShot(true);
     connect(tkjqy, &QTimer::timeout, this, &TMainFrm::tkjqyTimer);
+}
+
+void TMainFrm::buildReplayKeys() {
+    // F5, F10 and F11 act in the whole window, whatever has the focus.
+    auto key = [this](const char* name, Qt::Key k, void (ReplayPort::*handler)()) {
+        auto* a = new QAction(this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(QKeySequence(k));
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [this, handler] {
+            if (m_ctx.replay)
+                (m_ctx.replay->*handler)();
+        });
+        return a;
+    };
+    N41 = key("N41", Qt::Key_F5, &ReplayPort::N41Click);
+    N40 = key("N40", Qt::Key_F10, &ReplayPort::N40Click);
+    N38 = key("N38", Qt::Key_F11, &ReplayPort::N38Click);
+}
+
+void TMainFrm::Button7Click() {
+    PageControl1->setTabVisible(kReplayPageIndex, true);
+    PageControl1->setCurrentIndex(kReplayPageIndex);
+}
+
+void TMainFrm::Button3Click() {
+    PageControl1->setCurrentIndex(0);
+    PageControl1->setTabVisible(kReplayPageIndex, false);
+}
+
+void TMainFrm::PageControl1Change(int index) {
+    // Coming back to the monitoring page closes the enlarged replay's tab.
+    if (index == 0) {
+        PageControl1->setTabVisible(kReplayPageIndex, false);
+        monitorPage->ImageEnView1->update();
+    }
 }
 
 // ---------------------------------------------------------------- start-up

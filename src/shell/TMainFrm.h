@@ -14,6 +14,8 @@ class QTabWidget;
 class QTimer;
 class QWindow;
 class MonitorPage;
+class ReplayPage;
+class ReplayPanel;
 class PlaybackPage;
 class SettingsPage;
 
@@ -44,6 +46,10 @@ public:
     void N13Click();
     void N36Click();
 
+    // Recent-frame replay: the enlarged page and back.
+    void Button7Click();
+    void Button3Click();
+
     // The close path of the desktop's log-off or shutdown and of Ctrl+C in a
     // terminal: the same as the window's close button.
     void shutdownRequested();
@@ -57,12 +63,17 @@ public:
     MonitorPage* monitorPage = nullptr;
     PlaybackPage* playbackPage = nullptr;
     SettingsPage* settingsPage = nullptr;
+    ReplayPanel* replayPanel = nullptr; // Panel15 on the monitoring page
+    ReplayPage* replayPage = nullptr;   // TabSheet6
     QSystemTrayIcon* TrayNotifyIcon1 = nullptr;
     QMenu* main_pop = nullptr;
     QAction* pop_Show = nullptr;
     QAction* N29 = nullptr;
     QAction* N36 = nullptr;
     QAction* N13 = nullptr;
+    QAction* N41 = nullptr; // F5
+    QAction* N40 = nullptr; // F10
+    QAction* N38 = nullptr; // F11
     QTimer* tbj = nullptr;
     QTimer* tsend = nullptr;
     QTimer* tkjqy = nullptr;
@@ -83,6 +94,8 @@ private:
     void buildPages();
     void buildTray();
     void buildTimers();
+    void buildReplayKeys();
+    void PageControl1Change(int index);
     void loadBackgroundPicture();
     bool passExitGate();
     void onFocusWindowChanged(QWindow* focus);

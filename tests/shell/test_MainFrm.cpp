@@ -57,6 +57,13 @@ struct FakeMonitor final : MonitorPort {
     bool promptShownWhileClosing = false;
 };
 
+struct FakeReplay final : ReplayPort {
+    void N41Click() override { keys << QStringLiteral("F5"); }
+    void N40Click() override { keys << QStringLiteral("F10"); }
+    void N38Click() override { keys << QStringLiteral("F11"); }
+    QStringList keys;
+};
+
 struct FakeGate final : PasswordGate {
     bool ask() override {
         ++asked;
@@ -89,6 +96,7 @@ struct MainWindow : ::testing::Test {
     FakeRegistryKey windowKey;
     FakeMonitor monitor;
     FakeGate login, logout;
+    FakeReplay replay;
     Tdbhouse dbhouse;
     TFormtsxx prompt;
     std::unique_ptr<ShellContext> ctx;
@@ -114,6 +122,7 @@ struct MainWindow : ::testing::Test {
         ctx->logoutGate = &logout;
         ctx->loginGate = &login;
         ctx->monitor = &monitor;
+        ctx->replay = &replay;
     }
     void start() {
         create();
@@ -274,6 +283,36 @@ TEST_F(MainWindow, FocusComingBackFromAWindowOfTheProgramActivatesAgain) {
         QTest::qWaitFor([&] { return QGuiApplication::focusWindow() == frm->windowHandle(); }));
     EXPECT_EQ(monitor.calls.count(QStringLiteral("refillDevices")), 2)
         << "after a dialog of the program closes";
+}
+
+TEST_F(MainWindow, ReplayKeysActWhateverHasTheFocus) {
+    start();
+    frm->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frm.get()));
+    frm->PageControl1->setCurrentIndex(1);
+    QLineEdit* edit = frm->playbackPage->dateFrom;
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F5);
+    QTest::keyClick(edit, Qt::Key_F10);
+    QTest::keyClick(edit, Qt::Key_F11);
+    QTest::mouseClick(frm->monitorPage->BitBtn17, Qt::LeftButton);
+    EXPECT_EQ(replay.keys, (QStringList{"F5", "F10", "F11", "F5"}));
+}
+
+TEST_F(MainWindow, TheEnlargedReplayTabShowsOnlyWhileItIsOpen) {
+    start();
+    frm->Button7Click();
+    EXPECT_TRUE(frm->PageControl1->isTabVisible(5));
+    EXPECT_EQ(frm->PageControl1->currentIndex(), 5);
+    frm->Button3Click();
+    EXPECT_EQ(frm->PageControl1->currentIndex(), 0);
+    EXPECT_FALSE(frm->PageControl1->isTabVisible(5));
+
+    frm->Button7Click();
+    frm->PageControl1->setCurrentIndex(1);
+    EXPECT_TRUE(frm->PageControl1->isTabVisible(5)) << "another page keeps the tab";
+    frm->PageControl1->setCurrentIndex(0);
+    EXPECT_FALSE(frm->PageControl1->isTabVisible(5)) << "the monitoring page hides it";
 }
 
 TEST_F(MainWindow, ClosingWhileMonitoringClosesTheRecordingUnderThePrompt) {

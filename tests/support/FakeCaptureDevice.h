@@ -32,10 +32,14 @@ public:
     bool streaming() const { return m_open && m_sink; }
     // Delivers one frame of the set size filled with `colour`.
     void push(QColor colour = QColor(40, 60, 80), double frameRate = 25) {
-        if (!m_sink)
-            return;
         QImage image(size, QImage::Format_RGB888);
         image.fill(colour);
+        push(image, frameRate);
+    }
+    // Delivers this picture as the next frame.
+    void push(const QImage& image, double frameRate = 25) {
+        if (!m_sink)
+            return;
         m_sink->deliver(CapturedFrame{image, m_nextTs, frameRate});
         m_nextTs += static_cast<qint64>(1e6 / frameRate);
     }
