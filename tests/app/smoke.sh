@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb in a temporary program folder, waits for
 # its main window, ends it with SIGTERM as a desktop log-off does, and checks
-# what a run leaves behind. Two runs:
+# what a run leaves behind. Three runs:
 #   1. no camera: the settings file, the window state and the data folders;
 #   2. the test pattern as camera: monitoring starts by itself about 4 s after
 #      start, and the end leaves a finished avib row and an AVI file that
-#      plays for as long as it was recorded.
+#      plays for as long as it was recorded;
+#   3. alarm snapshots on: none while the scene is still, some once an
+#      object walks in.
 set -euo pipefail
 
 exe=$1 # the built program
@@ -137,4 +139,31 @@ ok=$(echo "d=$duration; w=$wall; (d >= w - 1) && (d <= w + 1)" | bc -l)
 [ "$ok" = 1 ] || fail "recording plays ${duration}s, recorded for ${wall}s"
 echo "smoke: the test pattern was recorded for ${wall}s and plays ${duration}s"
 
-echo "smoke: 2 passed, 0 failed"
+# ---------------------------------------------------------------- run 3
+# Alarm snapshots on: the test scene stays still until a figure walks in
+# 8 s after the camera starts (about 12 s after start: monitoring starts at
+# about 4 s), and the reference is taken every 10 s from start. No snapshot
+# while the scene is still; snapshots and rows once the figure is there.
+prog="$work/prog3"
+mkdir -p "$prog"
+printf '[Judge]\nstrsfbj=1\n' > "$prog/kelvor.ini"
+start_program "$prog" KELVOR_TEST_CAMERA=pattern:fps=20,interval=8,duration=4
+t0=$(date +%s.%N)
+count_rows() { sqlite3 "$prog/dat/dzxcb.mdb" 'select count(*) from bjb' 2>/dev/null || echo 0; }
+sleep_until() { local left; left=$(echo "$t0 + $1 - $(date +%s.%N)" | bc -l); [ "$(echo "$left > 0" | bc -l)" = 1 ] && sleep "$left"; return 0; }
+sleep_until 11.3
+still=$(count_rows)
+sleep_until 15.5
+moved=$(count_rows)
+stop_program
+[ "$still" = 0 ] || fail "$still alarm snapshots while the scene was still"
+[ "$moved" -ge 1 ] || fail "no alarm snapshot after the figure appeared"
+jpgs=$(ls "$prog/sourcejpg"/*.jpg 2>/dev/null | wc -l)
+[ "$jpgs" -ge "$moved" ] || fail "$moved rows but $jpgs snapshots"
+first=$(sqlite3 "$prog/dat/dzxcb.mdb" 'select strpath from bjb order by iid limit 1')
+[ -s "$first" ] || fail "the first row's snapshot $first is missing"
+[ "$(sqlite3 "$prog/dat/dzxcb.mdb" "select count(*) from bjb where sendbz='N'")" = "$moved" ] ||
+    fail "snapshots not entered as unsent"
+echo "smoke: no snapshot while still, $moved after the figure appeared"
+
+echo "smoke: 3 passed, 0 failed"
