@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
     const int rounds = 15;
     std::printf("%-11s %14s %14s %7s %11s\n", "size", "compare ms", "copy both ms", "ratio",
                 "similarity");
-    for (const QSize size : {QSize(640, 480), QSize(1280, 720), QSize(1920, 1080)}) {
+    for (const QSize size :
+         {QSize(320, 240), QSize(640, 480), QSize(1280, 720), QSize(1920, 1080)}) {
         const QImage scene = makeScene(size.width(), size.height());
         const QImage current = withNoise(scene, 5, 1);
         const QImage reference = withNoise(scene, 5, 2);
@@ -98,14 +99,14 @@ int main(int argc, char** argv) {
         // Rounds alternate, so that both see the same load on the machine.
         for (int round = 0; round < rounds; ++round) {
             compare = std::min(compare, milliseconds(calls, [&] {
-                similarity = pictureSimilarity(current, reference);
-                sink = sink + similarity;
-            }));
+                                   similarity = pictureSimilarity(current, reference);
+                                   sink = sink + similarity;
+                               }));
             copy = std::min(copy, milliseconds(calls, [&] {
-                std::memcpy(copyA.data(), current.constBits(), bytes);
-                std::memcpy(copyB.data(), reference.constBits(), bytes);
-                sink = sink + copyA[bytes / 2] + copyB[bytes / 3];
-            }));
+                                std::memcpy(copyA.data(), current.constBits(), bytes);
+                                std::memcpy(copyB.data(), reference.constBits(), bytes);
+                                sink = sink + copyA[bytes / 2] + copyB[bytes / 3];
+                            }));
         }
         std::printf("%4dx%-6d %14.4f %14.4f %7.2f %11.4f\n", size.width(), size.height(), compare,
                     copy, compare / copy, similarity * 100);

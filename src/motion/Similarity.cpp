@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #ifdef __SSE2__
@@ -15,7 +16,8 @@ namespace {
 // three SSE2 registers), about 40 across the picture at any capture size.
 constexpr int kBlockUnit = 16;
 constexpr int kTargetColumns = 40;
-// Keeps the per-row clip counts of a block below 256 (see addVectors).
+// Keeps a block row below 256 registers, so that its per-byte clip counts
+// can be kept in bytes (see sumBlock).
 constexpr int kMaxBlockUnits = 80;
 
 // A block whose mean brightness departs from the fitted brightness change by
@@ -24,16 +26,16 @@ constexpr int kMaxBlockUnits = 80;
 constexpr double kLow = 8.0;
 constexpr double kHigh = 24.0;
 
-// The fitted gain stays within these bounds and is only fitted when the
-// blocks' brightness spreads by at least kMinSpread grey levels (standard
-// deviation); otherwise the change is taken as a pure offset. Blocks within
-// kInlierResidual of the fit take part in its next round. Blocks with more
-// than kClipShare of their bytes at 0 or 255 take no part at all.
+// The fitted change of brightness moves no grey level by more than kMaxShift:
+// a larger change of the whole picture (lights switched off, the lens
+// covered) is a change. Its gain stays within kMinGain..kMaxGain and is only
+// fitted when the blocks' brightness spreads by at least kMinSpread grey
+// levels (standard deviation); otherwise the change is a pure offset. Blocks
+// within kInlierResidual of the fit take part in its next round. Blocks with
+// more than kClipShare of their bytes at 0 or 255 take no part at all.
+constexpr double kMaxShift = 40.0;
 constexpr double kMinGain = 0.8;
 constexpr double kMaxGain = 1.25;
-// The fitted change moves no grey level by more than this: a larger change of
-// the whole picture (lights switched off, the lens covered) is a change.
-constexpr double kMaxShift = 40.0;
 constexpr double kMinSpread = 12.0;
 constexpr double kInlierResidual = (kLow + kHigh) / 2;
 constexpr int kFitRounds = 3;
@@ -63,22 +65,64 @@ struct Sums {
     std::int64_t high = 0;
 };
 
-// Adds the bytes [from, to) of one row of both pictures.
-void addPlain(const uchar* rowA, const uchar* rowB, int from, int to, Sums& sums) {
-    std::uint32_t a = 0;
-    std::uint32_t b = 0;
-    std::uint32_t low = 0;
-    std::uint32_t high = 0;
-    for (int x = from; x < to; ++x) {
-        a += rowA[x];
-        b += rowB[x];
-        low += (rowA[x] == 0) | (rowB[x] == 0);
-        high += (rowA[x] == 255) | (rowB[x] == 255);
+constexpr std::uint64_t kLow7Bits = 0x7f7f7f7f7f7f7f7fULL;
+constexpr std::uint64_t kEvenBytes = 0x00ff00ff00ff00ffULL;
+
+// The top bit of every byte of x that is 0, and no other bit.
+std::uint64_t zeroBytes(std::uint64_t x) {
+    return ~(((x & kLow7Bits) + kLow7Bits) | x | kLow7Bits);
+}
+
+std::int64_t laneTotal(std::uint64_t lanes) {
+    return std::int64_t((lanes & 0xffff) + ((lanes >> 16) & 0xffff) + ((lanes >> 32) & 0xffff) +
+                        (lanes >> 48));
+}
+
+// Sums the bytes [from, to) of each of the sampled rows, eight at a time in
+// a 64-bit word, the rest one by one.
+Sums sumPlain(const uchar* const* rowsA, const uchar* const* rowsB, int rows, int from, int to) {
+    Sums sums;
+    // Byte sums in four 16-bit lanes and clip counts in eight 8-bit lanes,
+    // moved into `sums` before they hold more than 128 words.
+    std::uint64_t lanesA = 0;
+    std::uint64_t lanesB = 0;
+    std::uint64_t lanesLow = 0;
+    std::uint64_t lanesHigh = 0;
+    int counted = 0;
+    auto flush = [&] {
+        sums.a += laneTotal(lanesA);
+        sums.b += laneTotal(lanesB);
+        sums.low += laneTotal((lanesLow & kEvenBytes) + ((lanesLow >> 8) & kEvenBytes));
+        sums.high += laneTotal((lanesHigh & kEvenBytes) + ((lanesHigh >> 8) & kEvenBytes));
+        lanesA = lanesB = lanesLow = lanesHigh = 0;
+        counted = 0;
+    };
+    for (int r = 0; r < rows; ++r) {
+        const uchar* rowA = rowsA[r];
+        const uchar* rowB = rowsB[r];
+        int x = from;
+        for (; to - x >= 8; x += 8) {
+            if (counted == 128)
+                flush();
+            std::uint64_t a;
+            std::uint64_t b;
+            std::memcpy(&a, rowA + x, 8);
+            std::memcpy(&b, rowB + x, 8);
+            lanesA += (a & kEvenBytes) + ((a >> 8) & kEvenBytes);
+            lanesB += (b & kEvenBytes) + ((b >> 8) & kEvenBytes);
+            lanesLow += (zeroBytes(a) | zeroBytes(b)) >> 7;
+            lanesHigh += (zeroBytes(~a) | zeroBytes(~b)) >> 7;
+            ++counted;
+        }
+        for (; x < to; ++x) {
+            sums.a += rowA[x];
+            sums.b += rowB[x];
+            sums.low += (rowA[x] == 0) | (rowB[x] == 0);
+            sums.high += (rowA[x] == 255) | (rowB[x] == 255);
+        }
     }
-    sums.a += a;
-    sums.b += b;
-    sums.low += low;
-    sums.high += high;
+    flush();
+    return sums;
 }
 
 #ifdef __SSE2__
@@ -145,19 +189,16 @@ void sumBand(const std::vector<const uchar*>& rowsA, const std::vector<const uch
     for (int c = 0; c < fullColumns; ++c) {
 #ifdef __SSE2__
         const int vectors = blockBytes / 16;
-        out[c] = vectors == 3 ? sumBlock<3>(rowsA.data(), rowsB.data(), rows, c * blockBytes, 3)
-                              : sumBlock<0>(rowsA.data(), rowsB.data(), rows, c * blockBytes, vectors);
+        out[c] = vectors == 3
+                     ? sumBlock<3>(rowsA.data(), rowsB.data(), rows, c * blockBytes, 3)
+                     : sumBlock<0>(rowsA.data(), rowsB.data(), rows, c * blockBytes, vectors);
 #else
-        for (int r = 0; r < rows; ++r)
-            addPlain(rowsA[std::size_t(r)], rowsB[std::size_t(r)], c * blockBytes,
-                     (c + 1) * blockBytes, out[c]);
+        out[c] = sumPlain(rowsA.data(), rowsB.data(), rows, c * blockBytes, (c + 1) * blockBytes);
 #endif
     }
     const int tailFrom = fullColumns * blockBytes;
     if (tailFrom < rowBytes)
-        for (int r = 0; r < rows; ++r)
-            addPlain(rowsA[std::size_t(r)], rowsB[std::size_t(r)], tailFrom, rowBytes,
-                     out[fullColumns]);
+        out[fullColumns] = sumPlain(rowsA.data(), rowsB.data(), rows, tailFrom, rowBytes);
 }
 
 double median(std::vector<double>& values) {
@@ -266,7 +307,8 @@ double pictureSimilarity(const QImage& a, const QImage& b) {
     const int height = a.height();
     const int blockSize = blockSizeFor(width);
     const int fullColumns = width / blockSize;
-    const int columns = fullColumns + (width % blockSize != 0 ? 1 : 0);
+    const int tailWidth = width % blockSize; // of the narrower block at the right
+    const int columns = fullColumns + (tailWidth != 0 ? 1 : 0);
     const int bands = (height + blockSize - 1) / blockSize;
 
     std::vector<Block> blocks;
@@ -284,19 +326,16 @@ double pictureSimilarity(const QImage& a, const QImage& b) {
             rowsA.push_back(rgbA.constScanLine(y));
             rowsB.push_back(rgbB.constScanLine(y));
         }
-        std::fill(sums.begin(), sums.end(), Sums{});
         sumBand(rowsA, rowsB, 3 * width, 3 * blockSize, fullColumns, sums.data());
         const int sampledRows = int(rowsA.size());
-        const double perByte = 1.0 / (3.0 * blockSize * sampledRows);
-        const double perTailByte = 1.0 / (3.0 * (width - fullColumns * blockSize) * sampledRows);
+        const double perFullByte = 1.0 / (3.0 * blockSize * sampledRows);
         for (int c = 0; c < columns; ++c) {
-            const bool full = c < fullColumns;
-            const double scale = full ? perByte : perTailByte;
+            const int blockWidth = c < fullColumns ? blockSize : tailWidth;
+            const double perByte =
+                c < fullColumns ? perFullByte : 1.0 / (3.0 * blockWidth * sampledRows);
             const Sums& s = sums[std::size_t(c)];
-            blocks.push_back({double(s.a) * scale, double(s.b) * scale, double(s.low) * scale,
-                              double(s.high) * scale,
-                              double(full ? blockSize : width - fullColumns * blockSize) *
-                                  (y1 - y0)});
+            blocks.push_back({double(s.a) * perByte, double(s.b) * perByte, double(s.low) * perByte,
+                              double(s.high) * perByte, double(blockWidth) * (y1 - y0)});
         }
     }
 
@@ -312,13 +351,11 @@ double pictureSimilarity(const QImage& a, const QImage& b) {
         // most the shift at 255, a byte at 0 by at most the shift at 0.
         const double departure = std::abs(fit.residual(block.a, block.b)) -
                                  block.high * toleranceHigh - block.low * toleranceLow;
-        const double score =
-            std::clamp((departure - kLow) * (1.0 / (kHigh - kLow)), 0.0, 1.0);
+        const double score = std::clamp((departure - kLow) * (1.0 / (kHigh - kLow)), 0.0, 1.0);
         changed += block.weight * score;
         total += block.weight;
     }
     const double fraction = changed / total;
-    if (qEnvironmentVariableIsSet("SIMDEBUG")) fprintf(stderr, "  g=%.4f o=%.3f f=%.4f blocks=%zu\n", fit.gain, fit.offset, fraction, blocks.size());
     // (1 - f)^p with p chosen so that f = kAlarmFraction gives 0.93: exactly 1
     // for no change, 0 when everything changed, strictly falling in between.
     static const double exponent = std::log(0.93) / std::log(1.0 - kAlarmFraction);
