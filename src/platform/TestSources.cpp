@@ -20,11 +20,11 @@ void complain(const QString& text, QStringList* problems) {
 
 } // namespace
 
-std::vector<std::unique_ptr<CaptureDevice>> testDevicesFrom(const QString& spec,
+std::vector<std::unique_ptr<CaptureDevice>> testDevicesFrom(const QString& sources,
                                                             QStringList* problems) {
     std::vector<std::unique_ptr<CaptureDevice>> devices;
     int patterns = 0;
-    const QStringList items = spec.split(QLatin1Char(';'));
+    const QStringList items = sources.split(QLatin1Char(';'));
     for (const QString& rawItem : items) {
         const QString item = rawItem.trimmed();
         if (item.isEmpty())
@@ -66,8 +66,8 @@ std::vector<std::unique_ptr<CaptureDevice>> testDevicesFrom(const QString& spec,
 }
 
 std::vector<std::unique_ptr<CaptureDevice>> testDevicesFromEnvironment() {
-    const QString spec = qEnvironmentVariable(kVariable);
-    if (spec.trimmed().isEmpty())
+    const QString sources = qEnvironmentVariable(kVariable);
+    if (sources.trimmed().isEmpty())
         return {};
-    return testDevicesFrom(spec);
+    return testDevicesFrom(sources);
 }

@@ -33,7 +33,7 @@
 // gives no device; one line on standard error names the problem, and the
 // same text is appended to *problems when given. Nothing here throws.
 // Any thread; the devices are then used as CaptureDevice says.
-std::vector<std::unique_ptr<CaptureDevice>> testDevicesFrom(const QString& spec,
+std::vector<std::unique_ptr<CaptureDevice>> testDevicesFrom(const QString& sources,
                                                             QStringList* problems = nullptr);
 
 // testDevicesFrom() of KELVOR_TEST_CAMERA; nothing when it is unset or empty.

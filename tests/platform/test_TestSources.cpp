@@ -137,7 +137,7 @@ std::unique_ptr<PatternDevice> openPattern(const QString& options, QSize size) {
 
 TEST(TestSourceSpec, GivesTheDevicesInOrderAndSkipsWhatItCannotRead) {
     struct Case {
-        const char* spec;
+        const char* sources;
         QStringList names;
         int problems;
     };
@@ -158,9 +158,9 @@ TEST(TestSourceSpec, GivesTheDevicesInOrderAndSkipsWhatItCannotRead) {
         {"camera;file:;pattern:noise=x;pattern", {"Kelvor test pattern"}, 3},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.spec);
+        SCOPED_TRACE(c.sources);
         QStringList problems;
-        const auto devices = testDevicesFrom(QString::fromUtf8(c.spec), &problems);
+        const auto devices = testDevicesFrom(QString::fromUtf8(c.sources), &problems);
         EXPECT_EQ(namesOf(devices), c.names);
         EXPECT_EQ(problems.size(), c.problems) << problems.join(QLatin1Char('\n')).toStdString();
     }
