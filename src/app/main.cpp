@@ -3,6 +3,7 @@
 // settings written at the end of every run.
 
 #include "AlarmDetector.h"
+#include "AppIcon.h"
 #include "CaptureSystem.h"
 #include "ErrorReport.h"
 #include "ErrorReportWindow.h"
@@ -10,7 +11,12 @@
 #include "Folders.h"
 #include "FrameRing.h"
 #include "KelvorApplication.h"
+#include "MciService.h"
 #include "MonitorPage.h"
+#include "PinyinSearch.h"
+#include "PlaybackController.h"
+#include "PlaybackPage.h"
+#include "PlayerPanel.h"
 #include "ProfileFile.h"
 #include "QSettingsRegistryKey.h"
 #include "QtMessageService.h"
@@ -22,11 +28,13 @@
 #include "TFormlogin.h"
 #include "TFormlogout.h"
 #include "TFormtsxx.h"
+#include "TFrmDisplayScr.h"
 #include "TGlobal.h"
 #include "TMainFrm.h"
 #include "Tdbhouse.h"
 #include "TestSources.h"
 #include "V4l2Device.h"
+#include "media.h"
 
 #include <cstdio>
 
@@ -47,7 +55,28 @@ int main(int argc, char** argv) {
     ShellContext ctx{global, messages, errors, windowKey, clock, programFolderOf(programFile)};
     int rc = 0;
     {
-        TMainFrm mainFrm(ctx);
+        // The player draws through the MCI service; its controller works on
+        // the play list of the playback page, so it is attached as soon as
+        // the pages exist, before the window's creation steps.
+        MciService mci(MciServiceOptions::fromEnvironment());
+        Media media(mci, &TFrmDisplayScr::nativeClientSize);
+        std::unique_ptr<PlaybackController> player;
+        TMainFrm mainFrm(ctx, [&](TMainFrm& w) {
+            player = std::make_unique<PlaybackController>(media, messages, errors,
+                                                          *w.playbackPage->playerPanel);
+            w.playbackPage->playerPanel->setController(*player);
+            ctx.player = player.get();
+        });
+        player->setVolume(mainFrm.windowState().volume);
+
+        TFrmDisplayScr displayScr(media, messages);
+        displayScr.setWindowIcon(appIcon());
+        displayScr.setMainWindowGeometry([&mainFrm] { return mainFrm.frameGeometry(); });
+        mainFrm.playbackPage->playerPanel->attachDisplayWindow(displayScr);
+        ctx.mainWindowMoved = [&displayScr] {
+            displayScr.mainWindowMoved();
+        };
+
         Tdbhouse dbhouse;
         TFormtsxx prompt;
         TFormlogout logout(global, messages);
@@ -78,12 +107,26 @@ int main(int argc, char** argv) {
         AlarmDetector alarms(global, dbhouse, recording, clock, errors, ctx.programFolder);
         ctx.alarmCheck = &alarms;
 
+        PinyinSearch search(*mainFrm.playbackPage->PYEdit,
+                            *mainFrm.playbackPage->playerPanel->sglist, [&player](int index) {
+                                player->setCurrentIndex(index);
+                                player->PlayBtnClick(false);
+                            });
+        ctx.activateSearch = [&search] {
+            search.activate();
+        };
+
         SignalBridge bridge;
         QObject::connect(&bridge, &SignalBridge::terminationRequested, &mainFrm,
                          &TMainFrm::shutdownRequested);
 
         mainFrm.showMaximized();
         rc = QApplication::exec();
+
+        // Nothing may call into the player or the video window once they go.
+        ctx.activateSearch = nullptr;
+        ctx.mainWindowMoved = nullptr;
+        ctx.player = nullptr;
     }
 
     try {

@@ -171,7 +171,7 @@ public:
     void displayWindowClosed();
     // Ctrl+Left, Ctrl+Right, Ctrl+Page Up, Ctrl+Page Down; true when the key
     // was one of them.
-    bool handleKey(int key, Qt::KeyboardModifiers modifiers);
+    bool handleKey(int key, Qt::KeyboardModifiers modifiers) override;
 
     // The arithmetic, exposed for tests.
     // Nearest integer, halves to even.

@@ -119,10 +119,10 @@ PlayerPanel::PlayerPanel(QWidget* parent) : QWidget(parent) {
     playBtn = button("playBtn", QStringLiteral("▶"), QStringLiteral("播放/重新播放"), 0);
     pauseBtn = button("pauseBtn", QStringLiteral("❚❚"), QStringLiteral("暂停/继续"), 1);
     stopBtn = button("stopBtn", QStringLiteral("■"), QStringLiteral("停止"), 2);
-    prevBtn = button("prevBtn", QStringLiteral("⏮"), QStringLiteral("上一个"), 3);
-    BackBtn = button("BackBtn", QStringLiteral("⏪"), QStringLiteral("后退"), 4);
-    StepBtn = button("StepBtn", QStringLiteral("⏩"), QStringLiteral("快进"), 5);
-    NextBtn = button("NextBtn", QStringLiteral("⏭"), QStringLiteral("下一个"), 6);
+    prevBtn = button("prevBtn", QStringLiteral("|◀"), QStringLiteral("上一个"), 3);
+    BackBtn = button("BackBtn", QStringLiteral("◀◀"), QStringLiteral("后退"), 4);
+    StepBtn = button("StepBtn", QStringLiteral("▶▶"), QStringLiteral("快进"), 5);
+    NextBtn = button("NextBtn", QStringLiteral("▶|"), QStringLiteral("下一个"), 6);
     EjectBtn = button("EjectBtn", QStringLiteral("⏏"), QStringLiteral("弹出/关上CD-ROM"), 7);
 
     lblTime = new QLabel(PlaybackController::zeroTime(), transport);

@@ -1,5 +1,7 @@
 #include "PlaybackPage.h"
 
+#include "PlayerPanel.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -19,7 +21,13 @@ PlaybackPage::PlaybackPage(QWidget* parent) : QWidget(parent) {
     row->addWidget(new QLabel(QStringLiteral("到"), query));
     row->addWidget(dateTo);
     row->addStretch();
+    playerPanel = new PlayerPanel(this);
+    // Out of sight but able to take the focus.
+    PYEdit = new QLineEdit(this);
+    PYEdit->setFixedSize(1, 1);
+    PYEdit->setFrame(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(query);
-    layout->addStretch();
+    layout->addWidget(playerPanel, 1);
+    layout->addWidget(PYEdit);
 }

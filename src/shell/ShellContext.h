@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class TGlobal;
 class Tdbhouse;
@@ -37,7 +38,9 @@ struct ShellContext {
     MonitorPort* monitor = nullptr;
     PlayerPort* player = nullptr;
     CodecPort* codec = nullptr;
-    TickPort* alarmCheck = nullptr; // work of the 500 ms alarm check tbj
-    TickPort* alarmMail = nullptr;  // work of the 3 s alarm mail tsend
-    ReplayPort* replay = nullptr;   // F5, F10, F11
+    TickPort* alarmCheck = nullptr;             // work of the 500 ms alarm check tbj
+    TickPort* alarmMail = nullptr;              // work of the 3 s alarm mail tsend
+    ReplayPort* replay = nullptr;               // F5, F10, F11
+    std::function<void()> activateSearch = {};  // Alt+T: the play list's pinyin search
+    std::function<void()> mainWindowMoved = {}; // the video window's docking follows
 };

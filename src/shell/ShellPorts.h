@@ -37,6 +37,9 @@ public:
     virtual void setUp() = 0;       // player state and the file list grid
     virtual void RefreshMode() = 0; // resets the time display when nothing is open
     virtual void filesDropped(const QStringList& paths) = 0;
+    // The main window's player keys (Ctrl+Left, Ctrl+Right, Ctrl+Page Up,
+    // Ctrl+Page Down); true when the key was one of them.
+    virtual bool handleKey(int key, Qt::KeyboardModifiers modifiers) = 0;
 };
 
 // The copy of the video codec's files at the first showing.

@@ -3,13 +3,15 @@
 #include "AppIcon.h"
 #include "DateTexts.h"
 #include "ErrorReport.h"
+#include "FileListGrid.h"
 #include "Folders.h"
 #include "GuardedTick.h"
 #include "HelpWindow.h"
-#include "PictureView.h"
 #include "MessageService.h"
 #include "MonitorPage.h"
+#include "PictureView.h"
 #include "PlaybackPage.h"
+#include "PlayerPanel.h"
 #include "ReplayPage.h"
 #include "ReplayPanel.h"
 #include "SettingsPage.h"
@@ -23,6 +25,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -55,7 +58,9 @@ template <typename F> void ignoreErrors(F&& f) {
 }
 } // namespace
 
-TMainFrm::TMainFrm(ShellContext& context, QWidget* parent) : QMainWindow(parent), m_ctx(context) {
+TMainFrm::TMainFrm(ShellContext& context, const std::function<void(TMainFrm&)>& wire,
+                   QWidget* parent)
+    : QMainWindow(parent), m_ctx(context) {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(QStringLiteral("Kelvor视频监控"));
     setWindowIcon(appIcon());
@@ -64,10 +69,19 @@ TMainFrm::TMainFrm(ShellContext& context, QWidget* parent) : QMainWindow(parent)
     buildTimers();
     buildReplayKeys();
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &TMainFrm::onFocusWindowChanged);
+    // The window sees key presses before the control that has the focus.
+    qApp->installEventFilter(this);
+    connect(playbackPage->playerPanel, &PlayerPanel::windowDragRequested, this, [this] {
+        if (QWindow* w = windowHandle())
+            w->startSystemMove();
+    });
+    if (wire)
+        wire(*this);
     FormCreate();
 }
 
 TMainFrm::~TMainFrm() {
+    qApp->removeEventFilter(this);
     FormDestroy();
 }
 
@@ -243,6 +257,7 @@ void TMainFrm::loadBackgroundPicture() {
     p.setBrush(QPalette::Window, QBrush(m_backFace));
     setPalette(p);
     setAutoFillBackground(true);
+    playbackPage->playerPanel->sglist->setBackgroundPicture(m_backFace);
 }
 
 void TMainFrm::showEvent(QShowEvent* event) {
@@ -435,6 +450,35 @@ void TMainFrm::FormDestroy() {
         TrayNotifyIcon1->hide();
 }
 
+// ---------------------------------------------------------------- keys, moves
+
+bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    // Each key once: at the control that has the focus (the event travels on
+    // to the parents when the control ignores it).
+    QWidget* focus = QApplication::focusWidget();
+    if (widget->window() != this || (focus ? widget != focus : widget != this))
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_T && key->modifiers() == Qt::AltModifier && m_ctx.activateSearch) {
+        PageControl1->setCurrentIndex(1);
+        m_ctx.activateSearch();
+        return true;
+    }
+    if (m_ctx.player)
+        runGuarded(QStringLiteral("FormKeyDown"), m_ctx.errors,
+                   [this, key] { m_ctx.player->handleKey(key->key(), key->modifiers()); });
+    return false; // the control keeps the key as well
+}
+
+void TMainFrm::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (m_ctx.mainWindowMoved)
+        m_ctx.mainWindowMoved();
+}
+
 // ---------------------------------------------------------------- drops
 
 void TMainFrm::dragEnterEvent(QDragEnterEvent* event) {
@@ -449,6 +493,10 @@ void TMainFrm::dropEvent(QDropEvent* event) {
         if (url.isLocalFile())
             paths << url.toLocalFile();
     event->acceptProposedAction();
+    if (!isEnabled())
+        return;
+    raise();
+    activateWindow();
     if (m_ctx.player && !paths.isEmpty())
         runGuarded(QStringLiteral("FormDropFiles"), m_ctx.errors,
                    [this, &paths] { m_ctx.player->filesDropped(paths); });

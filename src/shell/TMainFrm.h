@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -31,7 +32,11 @@ class SettingsPage;
 class TMainFrm final : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TMainFrm(ShellContext& context, QWidget* parent = nullptr);
+    // `wire` runs after the pages exist and before the window's creation
+    // steps, so that subsystems that need the pages' controls can attach
+    // their ports first.
+    explicit TMainFrm(ShellContext& context, const std::function<void(TMainFrm&)>& wire = {},
+                      QWidget* parent = nullptr);
     ~TMainFrm() override;
 
     // Whether the entry password gate let the program go on.
@@ -83,6 +88,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
