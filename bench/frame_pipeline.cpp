@@ -15,6 +15,7 @@
 //
 // Usage: frame_pipeline [frames]   (default 90 per round, three rounds per case)
 
+#include "BenchCamera.h"
 #include "CaptureSystem.h"
 #include "Clock.h"
 #include "ErrorReport.h"
@@ -57,34 +58,7 @@ struct SilentMessages final : MessageService {
     bool askYesNo(const QString&) override { return false; }
 };
 
-// Delivers prepared frames, one per push, on the caller's thread.
-class BenchDevice final : public CaptureDevice {
-public:
-    explicit BenchDevice(const std::vector<QImage>& frames) : m_frames(frames) {}
-    QString name() const override { return QStringLiteral("bench"); }
-    void open() override { m_open = true; }
-    void close() override {
-        m_open = false;
-        m_sink = nullptr;
-    }
-    bool isOpen() const override { return m_open; }
-    QList<VideoFormat> formats() override { return {}; }
-    void setFormat(int, int) override {}
-    void start(FrameSink& sink) override { m_sink = &sink; }
-    QList<CaptureControl> controls() override { return {}; }
-    void setControl(quint32, int) override {}
-    void push(size_t i) {
-        if (m_sink)
-            m_sink->deliver(CapturedFrame{m_frames[i % m_frames.size()],
-                                          qint64(i) * 1000000 / kRate, double(kRate)});
-    }
-    static constexpr int kRate = 30;
-
-private:
-    const std::vector<QImage>& m_frames;
-    bool m_open = false;
-    FrameSink* m_sink = nullptr;
-};
+constexpr int kRate = 30;
 
 struct Bare {
     double cpuPerFrame = 0;
@@ -95,7 +69,7 @@ Bare encodeAlone(const std::vector<QImage>& frames, RecordingCodec codec, int co
     const int w = frames[0].width();
     const int h = frames[0].height();
     AVCodecContext* enc = nullptr;
-    if (openRecordingEncoder(choice, w, h, BenchDevice::kRate, &enc) < 0) {
+    if (openRecordingEncoder(choice, w, h, kRate, &enc) < 0) {
         std::fprintf(stderr, "cannot open the encoder\n");
         std::exit(1);
     }
@@ -157,10 +131,10 @@ Pipeline runPipeline(const std::vector<QImage>& frames, const QString& codec, in
     SilentMessages messages;
     ErrorReport errors(clock);
     FfmpegAviWriter writer;
-    BenchDevice* device = nullptr;
+    BenchCamera* device = nullptr;
     CaptureSystem capture([&] {
         CaptureSystem::DeviceList list;
-        auto d = std::make_unique<BenchDevice>(frames);
+        auto d = std::make_unique<BenchCamera>();
         device = d.get();
         list.push_back(std::move(d));
         return list;
@@ -179,7 +153,7 @@ Pipeline runPipeline(const std::vector<QImage>& frames, const QString& codec, in
     const double process0 = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
     const double ui0 = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     for (int i = 0; i < count; ++i) {
-        device->push(size_t(i));
+        device->push(frames[size_t(i) % frames.size()], qint64(i) * 1000000 / kRate, kRate);
         while (handled <= i)
             QCoreApplication::processEvents();
     }

@@ -8,6 +8,7 @@
 // Best of several rounds, since this machine's speed wanders.
 
 #include "AlarmDetector.h"
+#include "BenchCamera.h"
 #include "CaptureSystem.h"
 #include "Clock.h"
 #include "ErrorReport.h"
@@ -33,32 +34,6 @@ namespace {
 struct SilentMessages final : MessageService {
     void show(const QString&, Icon) override {}
     bool askYesNo(const QString&) override { return false; }
-};
-
-// Delivers one prepared frame per push.
-class BenchDevice final : public CaptureDevice {
-public:
-    QString name() const override { return QStringLiteral("bench"); }
-    void open() override { m_open = true; }
-    void close() override {
-        m_open = false;
-        m_sink = nullptr;
-    }
-    bool isOpen() const override { return m_open; }
-    QList<VideoFormat> formats() override { return {}; }
-    void setFormat(int, int) override {}
-    void start(FrameSink& sink) override { m_sink = &sink; }
-    QList<CaptureControl> controls() override { return {}; }
-    void setControl(quint32, int) override {}
-    void push(const QImage& image) {
-        if (m_sink)
-            m_sink->deliver(CapturedFrame{image, ++m_ts * 40000, 25});
-    }
-
-private:
-    bool m_open = false;
-    FrameSink* m_sink = nullptr;
-    qint64 m_ts = 0;
 };
 
 template <typename F> double bestMs(int rounds, int reps, F&& f) {
@@ -110,10 +85,11 @@ int main(int argc, char** argv) {
         SilentMessages messages;
         ErrorReport errors(clock);
         FfmpegAviWriter writer;
-        BenchDevice* device = nullptr;
+        BenchCamera* device = nullptr;
+        qint64 ts = 0;
         CaptureSystem capture([&] {
             CaptureSystem::DeviceList list;
-            auto d = std::make_unique<BenchDevice>();
+            auto d = std::make_unique<BenchCamera>();
             device = d.get();
             list.push_back(std::move(d));
             return list;
@@ -123,15 +99,15 @@ int main(int argc, char** argv) {
         rc.pressSpeedButton3();
         AlarmDetector detector(global, db, rc, clock, errors, folder);
 
-        device->push(a);
+        device->push(a, ts += 40000, 25);
         detector.TakeReferenceFrame();
         // Each tick fetches a fresh frame, as it does between frame events.
         const double tickMs = bestMs(5, 40, [&](int i) {
-            device->push(i % 2 ? a : b);
+            device->push(i % 2 ? a : b, ts += 40000, 25);
             detector.TakeCurrentFrame();
             detector.CompareWithReference();
         });
-        device->push(b);
+        device->push(b, ts += 40000, 25);
         detector.setComparer([](const QImage&, const QImage&) { return 0.5; });
         const double alarmMs = bestMs(5, 10, [&](int) { detector.tbjTimer(); });
         if (!errors.entries().isEmpty())
