@@ -17,6 +17,9 @@ void runGuardedTick(QTimer& timer, const QString& name, ErrorReport& report,
 // `name`; returns false when it failed.
 bool runGuarded(const QString& name, ErrorReport& report, const std::function<void()>& work);
 
-// Connects the timer's timeout to a guarded tick of `work`.
+// Connects the timer's timeout to a guarded tick of `work`. For timers that
+// run for the whole run: the timer is started again after every tick, so a
+// timer whose own tick may stop it for good (the player's time display at
+// the end of a file, a one-shot timer) uses runGuarded instead.
 void connectGuardedTick(QTimer& timer, const QString& name, ErrorReport& report,
                         std::function<void()> work);
