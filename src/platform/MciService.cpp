@@ -120,6 +120,11 @@ public:
             return MciErrPlayerFailure;
         if (!m_options.videoOutput.isEmpty())
             mpv_set_option_string(m_mpv, "vo", m_options.videoOutput.constData());
+        else if (parentWindow)
+            // Only these outputs draw into a given window; on a display
+            // without OpenGL mpv would otherwise fall back to one that opens
+            // a window of its own.
+            mpv_set_option_string(m_mpv, "vo", "gpu,xv,x11");
         if (!m_options.audioOutput.isEmpty())
             mpv_set_option_string(m_mpv, "ao", m_options.audioOutput.constData());
         // Opened stopped at the start; at the end the last picture stays and
@@ -130,6 +135,9 @@ public:
         mpv_set_option_string(m_mpv, "hr-seek", "yes");
         // Cover pictures of audio files would open a window of their own.
         mpv_set_option_string(m_mpv, "audio-display", "no");
+        // Without a sound device a file still plays (in silence) rather
+        // than stand still.
+        mpv_set_option_string(m_mpv, "audio-fallback-to-null", "yes");
         mpv_set_option_string(m_mpv, "force-window", "no");
         mpv_set_option_string(m_mpv, "osd-level", "0");
         mpv_set_option_string(m_mpv, "input-default-bindings", "no");

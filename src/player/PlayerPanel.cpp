@@ -5,6 +5,7 @@
 
 #include <QActionGroup>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -86,16 +87,31 @@ public:
             m_window->close();
     }
     quintptr pictureWindow() override {
-        return m_window ? static_cast<quintptr>(m_window->ScrPnl->winId()) : 0;
+        if (!m_window)
+            return 0;
+        // The player can only draw into a window that is on the screen, so
+        // the video window shows before the file opens; it takes the video's
+        // own size once that is known.
+        m_shownForOpen = !m_window->isVisible();
+        if (m_shownForOpen) {
+            m_window->show();
+            QCoreApplication::processEvents();
+        }
+        return static_cast<quintptr>(m_window->ScrPnl->winId());
     }
     void presentVideo(QSize native, const QString& title) override {
-        if (m_window)
-            m_window->presentVideo(native, title);
+        if (!m_window)
+            return;
+        if (m_shownForOpen)
+            m_window->resize(TFrmDisplayScr::naturalSize(native));
+        m_shownForOpen = false;
+        m_window->presentVideo(native, title);
     }
 
 private:
     // The window may go before the panel.
     QPointer<TFrmDisplayScr> m_window;
+    bool m_shownForOpen = false; // the window was shown for the file being opened
     QList<QMetaObject::Connection> m_connections;
 };
 
