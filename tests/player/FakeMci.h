@@ -6,6 +6,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 // Records every command string and answers from a table: a command found in
@@ -27,6 +28,8 @@ public:
     int mciSendStringA(const QString& command, char* reply, int replySize,
                        quintptr callbackWindow) override {
         sent.push_back(Sent{command, reply != nullptr, replySize, callbackWindow});
+        if (onSend)
+            onSend(command);
         const Answer answer = answers.value(command);
         if (reply && replySize > 0)
             copy(answer.code == 0 ? answer.reply : QString(), reply, replySize);
@@ -47,6 +50,7 @@ public:
     }
 
     QMap<QString, Answer> answers;
+    std::function<void(const QString&)> onSend; // called for every command
     QMap<int, QString> errorTexts;
     std::vector<Sent> sent;
     std::vector<int> errorBufferSizes;

@@ -151,7 +151,14 @@ TEST_F(Panel, TheDisplayWindowShowsVideosAndItsCloseStopsPlayback) {
     panel.attachDisplayWindow(window);
     addFile(QStringLiteral("a.mp3"));
     addFile(QStringLiteral("clip.avi"));
+    // The player can only draw into a window that is on the screen.
+    bool visibleAtOpen = false;
+    mci.onSend = [&](const QString& command) {
+        if (command.startsWith(QStringLiteral("open ")))
+            visibleAtOpen = window.isVisible();
+    };
     QTest::mouseClick(panel.playBtn, Qt::LeftButton);
+    EXPECT_TRUE(visibleAtOpen);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.nativeSize(), QSize(352, 288));
     EXPECT_EQ(window.size(), QSize(358, 310));
