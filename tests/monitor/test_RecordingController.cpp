@@ -66,9 +66,7 @@ struct Recording : ::testing::Test {
 
     Recording() {
         errors.setEchoToStderr(false);
-        QDir(dir.path()).mkdir(QStringLiteral("dat"));
-        QDir(dir.path()).mkdir(QStringLiteral("avi"));
-        QFile::copy(QStringLiteral(KELVOR_TEST_DB_FILE), dir.file(QStringLiteral("dat/dzxcb.mdb")));
+        layOutProgramFolder(dir, {"avi"});
         EXPECT_TRUE(db.open(dir.folder()));
         global.strzxylj = dir.file(QStringLiteral("avi"));
         rc.setRotationPauseMs(0);

@@ -103,9 +103,7 @@ struct Pattern : ::testing::TestWithParam<const char*> {};
 TEST_P(Pattern, ARecordingHoldsEveryStampedFrameAndPlaysAsLongAsItWasRecorded) {
     TempDir dir;
     TGlobal global(dir.file(QStringLiteral("kelvor")));
-    QDir(dir.path()).mkdir(QStringLiteral("dat"));
-    QDir(dir.path()).mkdir(QStringLiteral("avi"));
-    QFile::copy(QStringLiteral(KELVOR_TEST_DB_FILE), dir.file(QStringLiteral("dat/dzxcb.mdb")));
+    layOutProgramFolder(dir, {"avi"});
     Tdbhouse db;
     ASSERT_TRUE(db.open(dir.folder()));
     global.strzxylj = dir.file(QStringLiteral("avi"));

@@ -49,9 +49,7 @@ struct Alarms : ::testing::Test {
 
     Alarms() {
         errors.setEchoToStderr(false);
-        for (const char* d : {"dat", "avi", "sourcejpg"})
-            QDir(dir.path()).mkdir(QString::fromUtf8(d));
-        QFile::copy(QStringLiteral(KELVOR_TEST_DB_FILE), dir.file(QStringLiteral("dat/dzxcb.mdb")));
+        layOutProgramFolder(dir, {"avi", "sourcejpg"});
         EXPECT_TRUE(db.open(dir.folder()));
         global.strzxylj = dir.file(QStringLiteral("avi"));
         global.strsfbj = QStringLiteral("1");
@@ -108,8 +106,8 @@ TEST_F(Alarms, OnlyASimilarityBelow93Alarms) {
         bool alarm;
     };
     int expected = 0;
-    for (const Case c : {Case{0.93, false}, Case{0.9299, true}, Case{1.0, false},
-                         Case{0.5, true}, Case{0.930001, false}}) {
+    for (const Case c : {Case{0.93, false}, Case{0.9299, true}, Case{1.0, false}, Case{0.5, true},
+                         Case{0.930001, false}}) {
         comparerValue = c.value;
         detector.tbjTimer();
         expected += c.alarm;

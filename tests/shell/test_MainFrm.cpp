@@ -4,8 +4,8 @@
 #include "FakeClock.h"
 #include "FakeMessageService.h"
 #include "FakeRegistryKey.h"
-#include "PictureView.h"
 #include "MonitorPage.h"
+#include "PictureView.h"
 #include "PlaybackPage.h"
 #include "SettingsPage.h"
 #include "ShellPorts.h"
@@ -104,8 +104,7 @@ struct MainWindow : ::testing::Test {
 
     MainWindow() {
         errors.setEchoToStderr(false);
-        QDir(dir.path()).mkdir(QStringLiteral("dat"));
-        QFile::copy(QStringLiteral(KELVOR_TEST_DB_FILE), dir.file(QStringLiteral("dat/dzxcb.mdb")));
+        layOutProgramFolder(dir);
         global = std::make_unique<TGlobal>(dir.file(QStringLiteral("kelvor")));
         monitor.prompt = &prompt;
     }

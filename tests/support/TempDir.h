@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <initializer_list>
 
 // A temporary program folder for one test; path() ends without a slash,
 // folder() with one, as the program writes its program folder.
@@ -16,3 +18,17 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+#ifdef KELVOR_TEST_DB_FILE
+// Lays out a program folder as the installation does: dat/dzxcb.mdb copied
+// from the file the build made, plus the data folders named.
+inline void layOutProgramFolder(const TempDir& dir,
+                                std::initializer_list<const char*> folders = {}) {
+    QDir root(dir.path());
+    root.mkdir(QStringLiteral("dat"));
+    for (const char* f : folders)
+        root.mkdir(QString::fromUtf8(f));
+    EXPECT_TRUE(QFile::copy(QStringLiteral(KELVOR_TEST_DB_FILE),
+                            dir.file(QStringLiteral("dat/dzxcb.mdb"))));
+}
+#endif
