@@ -25,16 +25,64 @@ trap cleanup EXIT
 fail() {
     echo "smoke: FAILED: $*" >&2
     [ -f "$work/app.log" ] && sed 's/^/  app: /' "$work/app.log" >&2
+    [ -s "$work/xvfb.log" ] && sed 's/^/  xvfb: /' "$work/xvfb.log" >&2
     exit 1
 }
 
-# A display of our own; -displayfd tells which number it took.
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-display=":$(head -n1 "$work/display")"
+# A display of our own. The server takes the first free display number and
+# tells it through -displayfd; a cookie of ours guards it, so no access rule of
+# the machine decides who may connect. A client is only started once a probe
+# has connected: if the usual sockets cannot be reached (a sandbox may refuse
+# the abstract socket namespace), the server is started again listening only
+# on its socket file, then only on loopback TCP.
+export XAUTHORITY="$work/Xauthority"
+: > "$XAUTHORITY"
+cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+start_display() { # start_display <how>; sets display and xvfb_pid
+    local how=$1 listen host=""
+    case $how in
+    sockets) listen=(-nolisten tcp) ;;
+    file) listen=(-nolisten tcp -nolisten local) ;;
+    tcp) listen=(-listen tcp -nolisten local -nolisten unix); host=127.0.0.1 ;;
+    esac
+    rm -f "$work/display"
+    exec 3> "$work/display"
+    Xvfb -displayfd 3 -auth "$XAUTHORITY" -screen 0 1280x800x24 "${listen[@]}" \
+        >> "$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    exec 3>&-
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    if [ ! -s "$work/display" ]; then
+        echo "Xvfb ($how) reported no display" >> "$work/probe.log"
+        return 1
+    fi
+    local number
+    number=$(head -n1 "$work/display")
+    display="$host:$number"
+    xauth -q add ":$number" MIT-MAGIC-COOKIE-1 "$cookie"
+    [ -n "$host" ] && xauth -q add "$host:$number" MIT-MAGIC-COOKIE-1 "$cookie"
+    for _ in $(seq 30); do
+        DISPLAY="$display" xdpyinfo > /dev/null 2>> "$work/probe.log" && return 0
+        kill -0 "$xvfb_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "Xvfb ($how) on $display did not answer" >> "$work/probe.log"
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+    return 1
+}
+display=""
+for how in sockets file tcp; do
+    start_display "$how" && break
+done
+if [ -z "$xvfb_pid" ]; then
+    sed 's/^/  xvfb: /' "$work/xvfb.log" >&2
+    uniq -c "$work/probe.log" | sed 's/^/  probe: /' >&2
+    fail "no display server could be reached"
+fi
+[ -s "$work/probe.log" ] && uniq -c "$work/probe.log" | sed 's/^/smoke: display probe: /' 
+echo "smoke: display $display"
 
 # start_program <folder> [VAR=value ...]: a fresh program folder, then the
 # program in it, waiting for its main window.
