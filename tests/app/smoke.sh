@@ -52,21 +52,18 @@ start_display() { # start_display <how>; sets display and xvfb_pid
     xvfb_pid=$!
     exec 3>&-
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-    if [ ! -s "$work/display" ]; then
+    if [ -s "$work/display" ]; then
+        display="$host:$(head -n1 "$work/display")"
+        xauth -q add "$display" MIT-MAGIC-COOKIE-1 "$cookie"
+        for _ in $(seq 30); do
+            DISPLAY="$display" xdpyinfo > /dev/null 2>> "$work/probe.log" && return 0
+            kill -0 "$xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        echo "Xvfb ($how) on $display did not answer" >> "$work/probe.log"
+    else
         echo "Xvfb ($how) reported no display" >> "$work/probe.log"
-        return 1
     fi
-    local number
-    number=$(head -n1 "$work/display")
-    display="$host:$number"
-    xauth -q add ":$number" MIT-MAGIC-COOKIE-1 "$cookie"
-    [ -n "$host" ] && xauth -q add "$host:$number" MIT-MAGIC-COOKIE-1 "$cookie"
-    for _ in $(seq 30); do
-        DISPLAY="$display" xdpyinfo > /dev/null 2>> "$work/probe.log" && return 0
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    echo "Xvfb ($how) on $display did not answer" >> "$work/probe.log"
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
     xvfb_pid=""
@@ -77,11 +74,10 @@ for how in sockets file tcp; do
     start_display "$how" && break
 done
 if [ -z "$xvfb_pid" ]; then
-    sed 's/^/  xvfb: /' "$work/xvfb.log" >&2
     uniq -c "$work/probe.log" | sed 's/^/  probe: /' >&2
     fail "no display server could be reached"
 fi
-[ -s "$work/probe.log" ] && uniq -c "$work/probe.log" | sed 's/^/smoke: display probe: /' 
+[ -s "$work/probe.log" ] && uniq -c "$work/probe.log" | sed 's/^/smoke: display probe: /'
 echo "smoke: display $display"
 
 # start_program <folder> [VAR=value ...]: a fresh program folder, then the
